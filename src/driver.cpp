@@ -1,0 +1,174 @@
+// The command-line driver: arguments, reading and checking the document,
+// the loop over its polynomials, and the output framing.
+#include <algorithm>
+#include <cstring>
+#include <istream>
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "initform.hpp"
+
+#ifdef INITFORM_MAIN
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#endif
+
+namespace initform {
+
+namespace {
+
+constexpr std::string_view kNeedArgument = "Need argument: exponentvector.";
+
+// The first argument without its first and last character, cut at ','.
+WeightVector readWeights(std::string_view arg) {
+    StringList pieces;
+    populate(pieces, arg.substr(1, arg.size() - 2), ',');
+    WeightVector weights;
+    weights.reserve(pieces.size());
+    for (std::string_view piece : pieces) weights.push_back(readNumber(piece));
+    return weights;
+}
+
+// Reads the whole input with its line ends removed: the lines of the
+// document are joined with nothing in between. The input is read in blocks
+// and joined at the end, so that the peak memory stays near the input size.
+std::string readDocument(std::istream& in) {
+    constexpr std::size_t kBlock = std::size_t{1} << 20;
+    std::vector<std::string> blocks;
+    std::size_t total = 0;
+    std::streambuf* buf = in.rdbuf();
+    for (;;) {
+        std::string block(kBlock, '\0');
+        std::size_t got = 0;
+        while (got < kBlock) {
+            std::streamsize n = buf->sgetn(block.data() + got, static_cast<std::streamsize>(kBlock - got));
+            if (n <= 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        block.resize(static_cast<std::size_t>(std::remove(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(got), '\n') - block.begin()));
+        total += block.size();
+        if (!block.empty()) blocks.push_back(std::move(block));
+        if (got < kBlock) break;
+    }
+    if (blocks.size() == 1) return std::move(blocks[0]);
+    std::string doc;
+    doc.reserve(total);
+    for (std::string& block : blocks) {
+        doc += block;
+        std::string().swap(block);
+    }
+    return doc;
+}
+
+void writeLine(Writer& out, std::string_view text) {
+    out.put(text);
+    out.lineEnd();
+}
+
+}  // namespace
+
+int run(std::span<const std::string_view> args, std::istream& in, std::ostream& out) {
+    Writer w(out);
+    // An empty first argument has no brackets to drop: it counts as missing.
+    if (args.empty() || args[0].empty()) {
+        writeLine(w, kNeedArgument);
+        return 255;
+    }
+    const WeightVector weights = readWeights(args[0]);
+    bool reduce = false;
+    bool ring = false;
+    for (std::size_t k = 1; k < std::min<std::size_t>(args.size(), 3); ++k) {
+        reduce = reduce || args[k] == "--reduce";
+        ring = ring || args[k] == "--ring";
+    }
+    (void)reduce;
+
+    const std::string doc = readDocument(in);
+    const std::string_view text = doc;
+    if (!text.starts_with("Q[")) {
+        writeLine(w, "Bad input: Must start with 'Q['");
+        return 1;
+    }
+    const std::size_t h = text.find("]{");
+    if (h == npos) {
+        writeLine(w, "Bad input: Couldn't find ']{'");
+        return 1;
+    }
+    const std::size_t e = text.find('}');
+    if (e == npos) {
+        writeLine(w, "Bad input: Couldn't find '}'");
+        return 1;
+    }
+
+    const std::string_view varText = text.substr(2, h - 2);
+    // A '}' inside the variable text leaves the polynomials running to the end.
+    const std::string_view polyText = text.substr(h + 2, e > h ? e - h - 2 : npos);
+    if (ring) {
+        w.put("Q[");
+        w.put(varText);
+        w.put("]{");
+        w.lineEnd();
+    }
+    const std::size_t nameCount = static_cast<std::size_t>(std::count(varText.begin(), varText.end(), ',')) + 1;
+    if (nameCount != weights.size()) {
+        w.put("Dimension of standard input (");
+        w.put(std::to_string(nameCount));
+        w.put(") and vector-argument (");
+        w.put(std::to_string(weights.size()));
+        w.put(") doesn't match");
+        w.lineEnd();
+        return 1;
+    }
+    StringList names;
+    populate(names, varText, ',');
+    const Variables vars = makeVariables(std::move(names));
+
+    Polynomial p;
+    for (std::size_t pos = 0;;) {
+        const std::size_t comma = polyText.find(',', pos);
+        const std::string_view piece = polyText.substr(pos, comma == npos ? npos : comma - pos);
+        clearPoly(p);
+        DegreeFilter filter{weights};
+        try {
+            findPolyRep(p, piece, vars, &filter);
+        } catch (const UnknownVariable& unknown) {
+            w.put("Bad input: Unknown variable '");
+            w.put(unknown.name);
+            w.put('\'');
+            w.lineEnd();
+            return 1;
+        }
+        transformToInitial(p, weights);
+        printPoly(p, vars.names, w);
+        if (comma == npos) break;
+        w.put(',');
+        w.lineEnd();
+        if (!w.ok()) return 1;
+        pos = comma + 1;
+    }
+    if (ring) w.put('}');
+    w.lineEnd();
+    return w.ok() ? 0 : 1;
+}
+
+}  // namespace initform
+
+#ifdef INITFORM_MAIN
+int main(int argc, char** argv) {
+    // A reader that goes away ends the filter quietly, as for any filter.
+    std::signal(SIGPIPE, SIG_DFL);
+    std::ios::sync_with_stdio(false);
+    std::vector<std::string_view> args(argv + std::min(argc, 1), argv + argc);
+    int status = initform::run(args, std::cin, std::cout);
+    std::cout.flush();
+    if (!std::cout) {
+        int err = errno;
+        std::fprintf(stderr, "initform: cannot write standard output: %s\n", std::strerror(err));
+        return 1;
+    }
+    return status;
+}
+#endif

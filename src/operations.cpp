@@ -1,0 +1,140 @@
+// Operations on polynomials: combining like terms, weighted degrees, the
+// initial form and the division by the largest common monomial.
+#include <algorithm>
+
+#include "initform.hpp"
+
+namespace initform {
+
+namespace {
+
+std::uint64_t hashKey(std::span<const Entry> key) {
+    std::uint64_t h = 0x2545f4914f6cdd1dULL ^ key.size();
+    for (const Entry& e : key) {
+        h ^= (std::uint64_t{e.var} << 32) | static_cast<std::uint32_t>(e.exp);
+        h *= 0x9e3779b97f4a7c15ULL;
+        h ^= h >> 29;
+    }
+    h *= 0xbf58476d1ce4e5b9ULL;
+    return h ^ (h >> 31);
+}
+
+bool sameKey(std::span<const Entry> a, std::span<const Entry> b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](const Entry& x, const Entry& y) {
+               return x.var == y.var && x.exp == y.exp;
+           });
+}
+
+void placeInIndex(KeyIndex& index, std::size_t term, std::uint32_t hash) {
+    const std::size_t mask = index.slots.size() - 1;
+    std::size_t s = hash & mask;
+    while (index.slots[s].stamp == index.stamp) s = (s + 1) & mask;
+    index.slots[s] = {term, hash, index.stamp};
+    ++index.count;
+}
+
+// Makes the index cover exactly the polynomial's terms, with room for one
+// more. Needed after the terms were rearranged, and when it fills up.
+void rebuildIndex(Polynomial& p) {
+    KeyIndex& index = p.index;
+    std::size_t capacity = std::max<std::size_t>(index.slots.size(), 16);
+    while (capacity < 2 * (p.terms.size() + 1)) capacity *= 2;
+    if (capacity != index.slots.size()) {
+        index.slots.assign(capacity, KeyIndex::Slot{0, 0, 0});
+        index.stamp = 1;
+        index.count = 0;
+    } else {
+        forgetTerms(index);
+    }
+    for (std::size_t t = 0; t < p.terms.size(); ++t) {
+        placeInIndex(index, t, static_cast<std::uint32_t>(hashKey(keyOf(p, p.terms[t]))));
+    }
+}
+
+}  // namespace
+
+void forgetTerms(KeyIndex& index) {
+    index.count = 0;
+    if (++index.stamp == 0) {  // once in 2^32 calls: really empty the slots
+        for (KeyIndex::Slot& s : index.slots) s.stamp = 0;
+        index.stamp = 1;
+    }
+}
+
+void clearPoly(Polynomial& p) {
+    p.terms.clear();
+    p.entries.clear();
+    forgetTerms(p.index);
+}
+
+void insertTerm(Polynomial& p, std::uint32_t count, std::int32_t c) {
+    KeyIndex& index = p.index;
+    if (index.count != p.terms.size() || 2 * (p.terms.size() + 1) > index.slots.size()) {
+        rebuildIndex(p);
+    }
+    const std::size_t first = p.entries.size() - count;
+    const std::span<const Entry> key(p.entries.data() + first, count);
+    const auto hash = static_cast<std::uint32_t>(hashKey(key));
+    const std::size_t mask = index.slots.size() - 1;
+    for (std::size_t s = hash & mask; index.slots[s].stamp == index.stamp; s = (s + 1) & mask) {
+        const KeyIndex::Slot& slot = index.slots[s];
+        if (slot.hash != hash) continue;
+        Term& t = p.terms[slot.term];
+        if (sameKey(keyOf(p, t), key)) {
+            t.coeff = static_cast<std::int32_t>(static_cast<std::uint32_t>(t.coeff) +
+                                                static_cast<std::uint32_t>(c));
+            p.entries.resize(first);
+            return;
+        }
+    }
+    p.terms.push_back({first, count, c});
+    placeInIndex(index, p.terms.size() - 1, hash);
+}
+
+int compareKeys(std::span<const Entry> a, std::span<const Entry> b) {
+    // An absent entry stands for the exponent 0.
+    std::size_t i = 0;
+    std::size_t j = 0;
+    for (;;) {
+        if (i == a.size() && j == b.size()) return 0;
+        if (j == b.size() || (i < a.size() && a[i].var < b[j].var)) return a[i].exp < 0 ? -1 : 1;
+        if (i == a.size() || b[j].var < a[i].var) return b[j].exp < 0 ? 1 : -1;
+        if (a[i].exp != b[j].exp) return a[i].exp < b[j].exp ? -1 : 1;
+        ++i;
+        ++j;
+    }
+}
+
+std::int32_t dot(std::span<const std::int32_t> a, std::span<const std::int32_t> b) {
+    std::uint32_t sum = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        sum += static_cast<std::uint32_t>(a[i]) * static_cast<std::uint32_t>(b[i]);
+    }
+    return static_cast<std::int32_t>(sum);
+}
+
+std::int32_t dot(std::span<const Entry> key, std::span<const std::int32_t> weights) {
+    std::uint32_t sum = 0;
+    for (const Entry& e : key) {
+        sum += static_cast<std::uint32_t>(e.exp) * static_cast<std::uint32_t>(weights[e.var]);
+    }
+    return static_cast<std::int32_t>(sum);
+}
+
+void transformToInitial(Polynomial& p, std::span<const std::int32_t> weights) {
+    std::int32_t max = 0;  // the initial form never takes a degree below 0
+    for (const Term& t : p.terms) max = std::max(max, dot(keyOf(p, t), weights));
+    auto below = [&](const Term& t) { return dot(keyOf(p, t), weights) < max; };
+    p.terms.erase(std::remove_if(p.terms.begin(), p.terms.end(), below), p.terms.end());
+    // Positions changed; the index is rebuilt if more terms are added.
+    forgetTerms(p.index);
+}
+
+ExponentVector denseKey(std::span<const Entry> key, std::size_t dimension) {
+    ExponentVector e(dimension, 0);
+    for (const Entry& x : key) e.at(x.var) = x.exp;
+    return e;
+}
+
+}  // namespace initform
