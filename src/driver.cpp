@@ -84,7 +84,6 @@ int run(std::span<const std::string_view> args, std::istream& in, std::ostream& 
         reduce = reduce || args[k] == "--reduce";
         ring = ring || args[k] == "--ring";
     }
-    (void)reduce;
 
     const std::string doc = readDocument(in);
     const std::string_view text = doc;
@@ -142,6 +141,7 @@ int run(std::span<const std::string_view> args, std::istream& in, std::ostream& 
             return 1;
         }
         transformToInitial(p, weights);
+        if (reduce) p = reducePoly(p);
         printPoly(p, vars.names, w);
         if (comma == npos) break;
         w.put(',');

@@ -131,6 +131,60 @@ void transformToInitial(Polynomial& p, std::span<const std::int32_t> weights) {
     forgetTerms(p.index);
 }
 
+namespace {
+
+// The exponent vector of the largest monomial dividing every term: for each
+// variable the smallest exponent over all terms, where a term without the
+// variable counts as exponent 0. Only the nonzero entries are returned.
+std::vector<Entry> commonMonomial(const Polynomial& p) {
+    std::vector<Entry> all;
+    for (const Term& t : p.terms) {
+        std::span<const Entry> key = keyOf(p, t);
+        all.insert(all.end(), key.begin(), key.end());
+    }
+    std::sort(all.begin(), all.end(), [](const Entry& a, const Entry& b) { return a.var < b.var; });
+    std::vector<Entry> g;
+    for (std::size_t i = 0; i < all.size();) {
+        const std::uint32_t var = all[i].var;
+        std::size_t holders = 0;
+        std::int32_t least = all[i].exp;
+        for (; i < all.size() && all[i].var == var; ++i, ++holders) least = std::min(least, all[i].exp);
+        if (holders < p.terms.size()) least = std::min(least, 0);
+        if (least != 0) g.push_back({var, least});
+    }
+    return g;
+}
+
+}  // namespace
+
+Polynomial reducePoly(const Polynomial& p) {
+    Polynomial result;
+    const std::vector<Entry> g = commonMonomial(p);
+    result.terms.reserve(p.terms.size());
+    for (const Term& t : p.terms) {
+        // E - g over the union of both entry lists, wrapping in 32 bits.
+        std::span<const Entry> key = keyOf(p, t);
+        const std::size_t first = result.entries.size();
+        std::size_t i = 0;
+        std::size_t j = 0;
+        while (i < key.size() || j < g.size()) {
+            std::uint32_t var;
+            std::uint32_t value = 0;
+            if (j == g.size() || (i < key.size() && key[i].var <= g[j].var)) {
+                var = key[i].var;
+                value = static_cast<std::uint32_t>(key[i++].exp);
+            } else {
+                var = g[j].var;
+            }
+            if (j < g.size() && g[j].var == var) value -= static_cast<std::uint32_t>(g[j++].exp);
+            if (value != 0) result.entries.push_back({var, static_cast<std::int32_t>(value)});
+        }
+        result.terms.push_back(
+            {first, static_cast<std::uint32_t>(result.entries.size() - first), t.coeff});
+    }
+    return result;
+}
+
 ExponentVector denseKey(std::span<const Entry> key, std::size_t dimension) {
     ExponentVector e(dimension, 0);
     for (const Entry& x : key) e.at(x.var) = x.exp;
