@@ -1,0 +1,103 @@
+// End-to-end rows: arguments and standard input of the initform binary, and
+// the exact standard output and exit status expected (standard error must
+// stay empty).
+#include <gtest/gtest.h>
+
+#include "run_binary.hpp"
+
+namespace initform::test {
+namespace {
+
+struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    std::string in;
+    std::string out;
+    int status;
+};
+
+const std::string kTwo = "Q[x,y]{3*x^2*y-x+2,x*y+2*y*x}\n";
+
+const Row kRows[] = {
+    // The worked example and its switches.
+    {"worked_example", {"(1,1)", "--ring"}, kTwo, "Q[x,y]{\n3*x^2*y,\n3*x*y}\n", 0},
+    {"plain", {"(1,1)"}, kTwo, "3*x^2*y,\n3*x*y\n", 0},
+    {"all_zero_weights", {"(0,0)"}, kTwo, "2-x+3*x^2*y,\n3*x*y\n", 0},
+    {"ring_then_reduce", {"(1,1)", "--ring", "--reduce"}, kTwo, "Q[x,y]{\n3,\n3}\n", 0},
+    {"reduce_then_ring", {"(1,1)", "--reduce", "--ring"}, kTwo, "Q[x,y]{\n3,\n3}\n", 0},
+    {"reduce_alone", {"(1,1)", "--reduce"}, kTwo, "3,\n3\n", 0},
+    {"switch_repeated", {"(1,1)", "--ring", "--ring"}, kTwo, "Q[x,y]{\n3*x^2*y,\n3*x*y}\n", 0},
+    {"switch_unknown", {"(1,1)", "--rings", "-r"}, kTwo, "3*x^2*y,\n3*x*y\n", 0},
+    {"fourth_argument_ignored", {"(1,1)", "x", "y", "--ring"}, kTwo, "3*x^2*y,\n3*x*y\n", 0},
+    // --reduce.
+    {"reduce_two_terms", {"(2,1)", "--reduce"}, "Q[x,y]{x^2*y+x*y^3}", "y^2+x\n", 0},
+    {"reduce_constant_term_unchanged", {"(0,0)", "--reduce"}, "Q[x,y]{x^2*y+2}", "2+x^2*y\n", 0},
+    {"reduce_keeps_zero_coefficient", {"(1,1)", "--reduce"}, "Q[x,y]{x*y-y*x+x^2}", "0*y+x\n", 0},
+    {"reduce_empty_initial_form", {"(-1)", "--ring", "--reduce"}, "Q[x]{x,x^2}", "Q[x]{\n0,\n0}\n", 0},
+    // The weight vector.
+    {"missing_argument", {}, kTwo, "Need argument: exponentvector.\n", 255},
+    {"empty_argument", {""}, kTwo, "Need argument: exponentvector.\n", 255},
+    {"one_char_argument", {"x"}, "Q[x]{x+1}", "1+x\n", 0},
+    {"two_char_argument", {"()"}, "Q[x]{x+1}", "1+x\n", 0},
+    {"empty_pieces", {"(1,,2)"}, "Q[x,y,z]{x+y+z}", "z\n", 0},
+    {"digits_then_junk", {"(3a,1)"}, "Q[x,y]{x+y^2}", "x\n", 0},
+    {"no_brackets", {"1,2"}, "Q[x,y]{x+y}", "y+x\n", 0},
+    {"blank_after_comma", {"(1, 2)"}, "Q[x,y]{x+y}", "y\n", 0},
+    {"weight_wraps", {"(4294967295)"}, "Q[x]{x+1}", "1\n", 0},
+    // Framing and its messages.
+    {"empty_input", {"(1)"}, "", "Bad input: Must start with 'Q['\n", 1},
+    {"leading_blank", {"(1)"}, " Q[x]{x}", "Bad input: Must start with 'Q['\n", 1},
+    {"only_opening", {"(1)"}, "Q[", "Bad input: Couldn't find ']{'\n", 1},
+    {"no_open_brace", {"(1)"}, "Q[x]x}", "Bad input: Couldn't find ']{'\n", 1},
+    {"no_close_brace", {"(1)", "--ring"}, "Q[x]{x", "Bad input: Couldn't find '}'\n", 1},
+    {"dimension", {"(1,1)"}, "Q[x]{x}", "Dimension of standard input (1) and vector-argument (2) doesn't match\n", 1},
+    {"dimension_after_header", {"(1)", "--ring"}, "Q[x,y,z]{x}",
+     "Q[x,y,z]{\nDimension of standard input (3) and vector-argument (1) doesn't match\n", 1},
+    {"text_after_brace_ignored", {"(1)"}, "Q[x]{x}{garbage,z}\nmore", "x\n", 0},
+    {"brace_in_variable_text", {"(1,1)", "--ring"}, "Q[x,}]{x+3,2*}", "Q[x,}]{\nx,\n2*}}\n", 0},
+    {"empty_variable_text", {"(1)", "--ring"}, "Q[]{3*,2}", "Q[]{\n3*,\n2}\n", 0},
+    {"empty_list", {"(1)"}, "Q[x]{}", "0\n", 0},
+    {"trailing_comma", {"(1)"}, "Q[x]{x,}", "x,\n0\n", 0},
+    {"lines_joined_anywhere", {"(1,1)"}, "Q[x,\ny]{3\n*x^1\n2+y\n}\n", "3*x^12\n", 0},
+    {"crlf_kept", {"(1)"}, "Q[x]{x}\r\n", "x\n", 0},
+    {"crlf_inside", {"(1)"}, "Q[x]{x\r\n}", "Bad input: Unknown variable 'x\r'\n", 1},
+    // Printing.
+    {"zero_coefficient_later", {"(0,0)"}, "Q[x,y]{x-x+y}", "y+0*x\n", 0},
+    {"ones_and_signs", {"(0,0)"}, "Q[x,y]{y-x^0,-x*y-1,x+-y}", "-1+y,\n-1-x*y,\n-y+x\n", 0},
+    {"empty_initial_form", {"(-1)"}, "Q[x]{x}", "0\n", 0},
+    {"empty_initial_form_ring", {"(-1)", "--ring"}, "Q[x]{x}", "Q[x]{\n0}\n", 0},
+    {"two_empty_initial_forms", {"(-1)", "--ring"}, "Q[x]{x,x}", "Q[x]{\n0,\n0}\n", 0},
+    {"negative_weight_keeps_degree_zero", {"(-1,0)"}, "Q[x,y]{x+y,x+x*y}", "y,\n0\n", 0},
+    {"truncated_exponent_bare_name", {"(0)"}, "Q[x]{x^4294967295}", "x\n", 0},
+    {"coefficient_wraps", {"(0)"}, "Q[x]{2147483648*x}", "-2147483648*x\n", 0},
+    // Unknown variables: earlier polynomials stay printed.
+    {"unknown_variable", {"(1,1)"}, "Q[x,y]{x,y,z,x}", "x,\ny,\nBad input: Unknown variable 'z'\n", 1},
+    {"unknown_plus_first", {"(1)"}, "Q[x]{+x}", "Bad input: Unknown variable '+x'\n", 1},
+    {"unknown_missing_star", {"(1)"}, "Q[x]{2x}", "Bad input: Unknown variable '2x'\n", 1},
+    {"unknown_number_factor", {"(1)"}, "Q[x]{2*3}", "Bad input: Unknown variable '3'\n", 1},
+    {"unknown_double_sign", {"(1,1)"}, "Q[x,y]{x--y}", "Bad input: Unknown variable '-y'\n", 1},
+    {"unknown_empty_factor", {"(1)", "--ring"}, "Q[x]{x*}", "Q[x]{\nBad input: Unknown variable ''\n", 1},
+    {"unknown_in_low_degree_term", {"(1)"}, "Q[x]{x^5+q}", "Bad input: Unknown variable 'q'\n", 1},
+    {"bytes_kept_in_message", {"(1)"}, std::string("Q[x]{x+\xc3\xa9\0!}", 12),
+     std::string("Bad input: Unknown variable '\xc3\xa9\0!'\n", 35), 1},
+    {"nul_and_high_bytes_in_names", {"(1,1)"}, std::string("Q[\xc3\xa9,a\0b]{a\0b^2+\xc3\xa9}", 20),
+     std::string("a\0b^2\n", 6), 0},
+};
+
+void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
+
+class Cli : public ::testing::TestWithParam<Row> {};
+
+TEST_P(Cli, MatchesExactly) {
+    const Row& row = GetParam();
+    Outcome o = runBinary(row.args, row.in);
+    EXPECT_EQ(o.out, row.out);
+    EXPECT_EQ(o.status, row.status);
+    EXPECT_EQ(o.err, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Cli, ::testing::ValuesIn(kRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace initform::test

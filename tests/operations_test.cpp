@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include "test_support.hpp"
+
+namespace initform::test {
+namespace {
+
+TEST(Dot, WrapsAroundIn32Bits) {
+    const std::vector<std::int32_t> a{INT32_MAX, 2}, b{2, 3};
+    EXPECT_EQ(dot(a, b), -2 + 6);
+    EXPECT_EQ(dot(std::span<const std::int32_t>{}, b), 0);
+}
+
+TEST(CompareKeys, OrdersLikeDenseVectors) {
+    // Each row: two dense vectors; the sparse comparison must agree with the
+    // ordinary lexicographic order of the dense ones.
+    const std::vector<std::vector<std::int32_t>> keys{
+        {0, 0, 0}, {0, 0, 1}, {0, 1, 0}, {1, 0, 0}, {-1, 0, 0}, {0, -1, 5},
+        {0, 0, -1}, {2, 1, 0}, {2, 0, 7}, {INT32_MIN, 0, 0}, {INT32_MAX, 1, 1},
+    };
+    auto sparse = [](const std::vector<std::int32_t>& d) {
+        std::vector<Entry> e;
+        for (std::uint32_t k = 0; k < d.size(); ++k)
+            if (d[k] != 0) e.push_back({k, d[k]});
+        return e;
+    };
+    for (const auto& a : keys) {
+        for (const auto& b : keys) {
+            int want = a < b ? -1 : (b < a ? 1 : 0);
+            EXPECT_EQ(compareKeys(sparse(a), sparse(b)), want);
+        }
+    }
+}
+
+TEST(TransformToInitial, KeepsTheTermsOfLargestDegreeNeverBelowZero) {
+    const struct {
+        std::string_view text;
+        std::vector<std::int32_t> weights;
+        std::string_view printed;
+    } rows[] = {
+        {"3*x^2*y-x+2", {0, 0}, "2-x+3*x^2*y"},
+        {"x^2+x*y+y", {1, 1}, "x*y+x^2"},
+        {"x^2+x*y+y", {1, 0}, "x^2"},
+        {"x+y", {-1, 0}, "y"},
+        {"x+x*y", {-1, 0}, "0"},           // every degree negative: no term left
+        {"x-x+y", {1, 1}, "y+0*x"},        // a cancelled term still counts
+        {"x-x+y+x*y-x*y", {1, 1}, "0*x*y"},
+        {"2-x", {-1, 0}, "2"},
+        {"x^2147483647*y+y", {2, 1}, "y"},   // 2^32 - 2 + 1 wraps to -1
+    };
+    const Variables xy = ring("x,y");
+    for (const auto& row : rows) {
+        Polynomial plain = read(row.text, xy);
+        transformToInitial(plain, row.weights);
+        EXPECT_EQ(print(plain, xy), row.printed) << row.text;
+        // Dropping terms while reading gives the same initial form.
+        Polynomial filtered;
+        DegreeFilter filter{row.weights};
+        findPolyRep(filtered, row.text, xy, &filter);
+        transformToInitial(filtered, row.weights);
+        EXPECT_EQ(print(filtered, xy), row.printed) << row.text;
+    }
+}
+
+TEST(TransformToInitial, TermsAddedAfterwardsStillCombine) {
+    const Variables xy = ring("x,y");
+    Polynomial p = read("x+y+2*x^2", xy);
+    const std::vector<std::int32_t> w{1, 1};
+    transformToInitial(p, w);
+    addTerm(p, "-2*x^2", xy);
+    addTerm(p, "y", xy);
+    EXPECT_EQ(print(p, xy), "y+0*x^2");
+}
+
+TEST(ReducePoly, DividesByTheLargestCommonMonomial) {
+    const struct {
+        std::string_view text;
+        std::string_view printed;
+    } rows[] = {
+        {"3*x^2*y", "3"},
+        {"x*y", "1"},
+        {"x^2*y+x*y^3", "y^2+x"},
+        {"x+y", "y+x"},
+        {"x^2*y+2", "2+x^2*y"},
+        {"0*x^2*y-x^3*y^2", "0-x*y"},
+        {"x^4294967295+y", "1+x*y"},  // x^-1: the minimum is negative
+        {"x^2147483647*y+x^4294967295", "x*y+1"},  // x^-2147483648*y, printed bare
+        {"x^2147483647*y+x^2147483648", "x*y+1"},  // wraps: the order changes
+    };
+    const Variables xy = ring("x,y");
+    for (const auto& row : rows) {
+        const Polynomial p = read(row.text, xy);
+        const std::string before = print(p, xy);
+        EXPECT_EQ(print(reducePoly(p), xy), row.printed) << row.text;
+        EXPECT_EQ(print(p, xy), before) << "argument changed: " << row.text;
+    }
+    EXPECT_TRUE(reducePoly(Polynomial{}).terms.empty());
+}
+
+}  // namespace
+}  // namespace initform::test

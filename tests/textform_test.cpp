@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include "test_support.hpp"
+
+namespace initform::test {
+namespace {
+
+TEST(ReadNumber, FollowsStrtolThenKeepsLow32Bits) {
+    const struct {
+        std::string_view text;
+        std::int32_t value;
+    } rows[] = {
+        {"12", 12},           {"  -7", -7},          {"+5x", 5},
+        {"", 0},              {"-", 0},              {"abc", 0},
+        {"\t\v\f\r 3", 3},    {"2147483648", INT32_MIN},
+        {"4294967295", -1},   {"4294967296", 0},     {"-4294967295", 1},
+        {"99999999999999999999", -1},                // clamped to 2^63 - 1
+        {"-99999999999999999999", 0},                // clamped to -2^63
+        {"9223372036854775808", -1},                 // just past 2^63 - 1
+        {"-9223372036854775808", 0},
+        {std::string_view("4\0" "2", 3), 4},
+    };
+    for (const auto& row : rows) EXPECT_EQ(readNumber(row.text), row.value) << row.text;
+}
+
+TEST(Populate, CutsAtEveryDelimiterKeepingEmptyPieces) {
+    StringList list{"kept"};
+    populate(list, ",a,,b,", ',');
+    EXPECT_EQ(list, (StringList{"kept", "", "a", "", "b", ""}));
+    StringList one;
+    populate(one, "", ',');
+    EXPECT_EQ(one, (StringList{""}));
+}
+
+TEST(NextDelimiter, NeverExaminesTheStartCharacter) {
+    EXPECT_EQ(nextDelimiter(0, "-x-y"), 2u);
+    EXPECT_EQ(nextDelimiter(0, "x+-y"), 1u);
+    EXPECT_EQ(nextDelimiter(2, "x+-y"), npos);
+    EXPECT_EQ(nextDelimiter(5, "x+y"), npos);
+}
+
+TEST(FindVariable, FindsTheFirstOfEqualNamesAndManyNames) {
+    Variables v = ring("x,y,x,,var_1");
+    EXPECT_EQ(findVariable(v, "x"), 0u);
+    EXPECT_EQ(findVariable(v, "y"), 1u);
+    EXPECT_EQ(findVariable(v, ""), 3u);
+    EXPECT_EQ(findVariable(v, "var_1"), 4u);
+    EXPECT_EQ(findVariable(v, "var_2"), npos);
+    std::string many;
+    for (int k = 0; k < 5000; ++k) many += (k ? ",var_" : "var_") + std::to_string(k);
+    Variables big = ring(many);
+    for (int k = 0; k < 5000; k += 37) EXPECT_EQ(findVariable(big, "var_" + std::to_string(k)), std::size_t(k));
+    EXPECT_EQ(findVariable(big, "var_5000"), npos);
+}
+
+// Reading and printing with the variables x, y; no initial form taken.
+TEST(PolynomialText, ReadsAndPrints) {
+    const struct {
+        std::string_view text;
+        DenseMap terms;
+        std::string_view printed;
+    } rows[] = {
+        {"3*x^2*y-x+2", {{{0, 0}, 2}, {{1, 0}, -1}, {{2, 1}, 3}}, "2-x+3*x^2*y"},
+        {"x*y+2*y*x", {{{1, 1}, 3}}, "3*x*y"},
+        {"x*x", {{{2, 0}, 1}}, "x^2"},
+        {"-1", {{{0, 0}, -1}}, "-1"},
+        {"y-x^0", {{{0, 0}, -1}, {{0, 1}, 1}}, "-1+y"},
+        {"x+-y", {{{0, 1}, -1}, {{1, 0}, 1}}, "-y+x"},
+        {"", {{{0, 0}, 0}}, "0"},
+        {"-", {{{0, 0}, 0}}, "0"},
+        {"x-x", {{{1, 0}, 0}}, "0*x"},
+        {"x-x+y", {{{0, 1}, 1}, {{1, 0}, 0}}, "y+0*x"},
+        {"y-x+x", {{{0, 1}, 1}, {{1, 0}, 0}}, "y+0*x"},
+        {"x^", {{{0, 0}, 1}}, "1"},
+        {"x+", {{{0, 0}, 0}, {{1, 0}, 1}}, "0+x"},
+        {"x-", {{{0, 0}, 0}, {{1, 0}, 1}}, "0+x"},
+        {"x^-1", {{{0, 0}, 0}}, "0"},
+        {"x^+2", {{{0, 0}, 3}}, "3"},
+        {"x^4294967295", {{{-1, 0}, 1}}, "x"},
+        {"x^4294967295*y^-", {{{-1, 0}, 1}, {{0, 0}, 0}}, "x+0"},
+        {"x^2y*x^2^3", {{{4, 0}, 1}}, "x^4"},
+        {"*x", {{{1, 0}, 0}}, "0*x"},
+        {"2147483648*x", {{{1, 0}, INT32_MIN}}, "-2147483648*x"},
+        {"-2*x^2147483647*x", {{{INT32_MIN, 0}, -2}}, "-2*x"},
+        {"--1", {{{0, 0}, -1}}, "-1"},  // the terms - and -1
+        {"2*y-3*y+y", {{{0, 1}, 0}}, "0*y"},
+        {"x^ 2", {{{2, 0}, 1}}, "x^2"},
+        {"-x*y^3", {{{1, 3}, -1}}, "-x*y^3"},
+        {"7*x-1*x^0*y^0", {{{0, 0}, -1}, {{1, 0}, 7}}, "-1+7*x"},
+    };
+    const Variables xy = ring("x,y");
+    for (const auto& row : rows) {
+        Polynomial p = read(row.text, xy);
+        EXPECT_EQ(dense(p, 2), row.terms) << row.text;
+        EXPECT_EQ(print(p, xy), row.printed) << row.text;
+    }
+}
+
+TEST(PolynomialText, UnknownNamesAreReportedExactly) {
+    const struct {
+        std::string_view text;
+        std::string_view name;
+    } rows[] = {
+        {"+x", "+x"}, {"2x", "2x"}, {"2*3", "3"}, {"x--y", "-y"}, {"x*", ""},
+        {"x**y", ""}, {"x+z^2", "z"}, {" x", " x"}, {"x+y\r", "y\r"}, {"x++y", "+y"},
+    };
+    const Variables xy = ring("x,y");
+    for (const auto& row : rows) {
+        try {
+            read(row.text, xy);
+            ADD_FAILURE() << row.text << " was accepted";
+        } catch (const UnknownVariable& u) {
+            EXPECT_EQ(u.name, row.name) << row.text;
+        }
+    }
+}
+
+TEST(PolynomialText, EmptyNameAndOddNamesAreOrdinaryVariables) {
+    const Variables odd = ring("x,,-y");
+    // The terms x* (x times the empty name), x and --y (minus the name -y).
+    EXPECT_EQ(print(read("x*+x--y", odd), odd), "--y+x+x*");
+    const Variables dup = ring("x,x");
+    EXPECT_EQ(dense(read("x^2*x", dup), 2), (DenseMap{{{3, 0}, 1}}));
+}
+
+TEST(PolynomialText, PrintsAnEmptyPolynomialAsZero) {
+    EXPECT_EQ(print(Polynomial{}, ring("x")), "0");
+}
+
+TEST(PolynomialText, LongPolynomialCombinesAndKeepsKeyOrder) {
+    // 200000 terms, all subtracted, over 5 distinct monomials: exercises the
+    // term index growing, and the delimiter scan over a text without '+'.
+    std::string text = "x";
+    for (int k = 0; k < 200000; ++k) text += "-x^" + std::to_string(k % 5);
+    const Variables x = ring("x");
+    EXPECT_EQ(print(read(text, x), x), "-40000-39999*x-40000*x^2-40000*x^3-40000*x^4");
+}
+
+}  // namespace
+}  // namespace initform::test
