@@ -20,6 +20,22 @@ namespace initform {
 
 namespace {
 
+// Removes every '\n' from data[0, size) in place; returns the new size.
+std::size_t removeLineEnds(char* data, std::size_t size) {
+    char* out = static_cast<char*>(std::memchr(data, '\n', size));
+    if (out == nullptr) return size;
+    const char* in = out + 1;
+    const char* end = data + size;
+    while (in < end) {
+        const char* nl = static_cast<const char*>(std::memchr(in, '\n', static_cast<std::size_t>(end - in)));
+        const char* stop = nl ? nl : end;
+        std::memmove(out, in, static_cast<std::size_t>(stop - in));
+        out += stop - in;
+        in = stop + 1;
+    }
+    return static_cast<std::size_t>(out - data);
+}
+
 constexpr std::string_view kNeedArgument = "Need argument: exponentvector.";
 
 // The first argument without its first and last character, cut at ','.
@@ -37,28 +53,31 @@ WeightVector readWeights(std::string_view arg) {
 // and joined at the end, so that the peak memory stays near the input size.
 std::string readDocument(std::istream& in) {
     constexpr std::size_t kBlock = std::size_t{1} << 20;
-    std::vector<std::string> blocks;
+    struct Block {
+        std::unique_ptr<char[]> data;
+        std::size_t size;
+    };
+    std::vector<Block> blocks;
     std::size_t total = 0;
     std::streambuf* buf = in.rdbuf();
-    for (;;) {
-        std::string block(kBlock, '\0');
-        std::size_t got = 0;
-        while (got < kBlock) {
-            std::streamsize n = buf->sgetn(block.data() + got, static_cast<std::streamsize>(kBlock - got));
+    for (bool more = true; more;) {
+        Block b{std::make_unique_for_overwrite<char[]>(kBlock), 0};
+        while (b.size < kBlock) {
+            const std::streamsize n =
+                buf->sgetn(b.data.get() + b.size, static_cast<std::streamsize>(kBlock - b.size));
             if (n <= 0) break;
-            got += static_cast<std::size_t>(n);
+            b.size += static_cast<std::size_t>(n);
         }
-        block.resize(static_cast<std::size_t>(std::remove(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(got), '\n') - block.begin()));
-        total += block.size();
-        if (!block.empty()) blocks.push_back(std::move(block));
-        if (got < kBlock) break;
+        more = b.size == kBlock;
+        b.size = removeLineEnds(b.data.get(), b.size);
+        total += b.size;
+        if (b.size > 0) blocks.push_back(std::move(b));
     }
-    if (blocks.size() == 1) return std::move(blocks[0]);
     std::string doc;
     doc.reserve(total);
-    for (std::string& block : blocks) {
-        doc += block;
-        std::string().swap(block);
+    for (Block& b : blocks) {
+        doc.append(b.data.get(), b.size);
+        b.data.reset();
     }
     return doc;
 }

@@ -65,9 +65,13 @@ struct Polynomial {
 // The ring's variable names with a hash table for finding a factor's name.
 // A name that occurs twice is found at its first position.
 struct Variables {
+    struct Slot {
+        std::uint64_t hash;
+        std::uint32_t var;  // name position + 1; 0 marks a free slot
+        std::uint32_t size; // the name's length, capped at 2^32 - 1
+    };
     StringList names;
-    std::vector<std::uint32_t> slots;  // name position + 1; 0 is a free slot
-    std::vector<std::uint64_t> hashes; // hash of each name, by position
+    std::vector<Slot> slots;
 };
 
 // Restricts reading to the candidates for the initial form: a term whose
@@ -121,6 +125,9 @@ void populate(StringList& list, std::string_view text, char delimiter);
 std::size_t nextDelimiter(std::size_t start, std::string_view text);
 Variables makeVariables(StringList names);
 std::size_t findVariable(const Variables& vars, std::string_view name);
+// The same for a name whose hash (by hashName) is already known.
+std::size_t findVariable(const Variables& vars, std::string_view name, std::uint64_t hash);
+std::uint64_t hashName(std::string_view name);
 void findPolyRep(Polynomial& p, std::string_view text, const Variables& vars,
                  DegreeFilter* filter = nullptr);
 void addTerm(Polynomial& p, std::string_view term, const Variables& vars,

@@ -17,10 +17,6 @@ bool isSpace(char c) {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool allDigits(std::string_view s) {
-    return std::all_of(s.begin(), s.end(), isDigit);
-}
-
 std::uint64_t mix(std::uint64_t h) {
     h ^= h >> 32;
     h *= 0xd6e8feb86659fd93ULL;
@@ -30,7 +26,17 @@ std::uint64_t mix(std::uint64_t h) {
     return h;
 }
 
-std::uint64_t hashName(std::string_view s) {
+// Names of up to 7 bytes are packed with their length into one word, and
+// mix is a bijection: for them, equal hashes and lengths mean equal names.
+// Longer names are mixed 8 bytes at a time and compared byte for byte.
+constexpr std::size_t kPackedName = 7;
+
+std::uint64_t packedName(std::uint64_t bytes, std::size_t size) {
+    const std::uint64_t mask = (std::uint64_t{1} << (8 * size)) - 1;
+    return mix((bytes & mask) | (std::uint64_t{size} << 56));
+}
+
+std::uint64_t hashLongName(std::string_view s) {
     std::uint64_t h = 0x9e3779b97f4a7c15ULL ^ s.size();
     std::size_t i = 0;
     for (; i + 8 <= s.size(); i += 8) {
@@ -39,8 +45,39 @@ std::uint64_t hashName(std::string_view s) {
         h = mix(h ^ w) + i;
     }
     std::uint64_t w = 0;
-    std::memcpy(&w, s.data() + i, s.size() - i);
-    return mix(h ^ w ^ (std::uint64_t{s.size() - i} << 56));
+    for (std::size_t k = 0; i + k < s.size(); ++k) {
+        w |= std::uint64_t{static_cast<unsigned char>(s[i + k])} << (8 * k);
+    }
+    return mix(h ^ w);
+}
+
+std::uint32_t cappedSize(std::size_t n) {
+    return static_cast<std::uint32_t>(std::min<std::size_t>(n, UINT32_MAX));
+}
+
+// What a character means while a term is read.
+enum CharClass : unsigned char { kPlain, kStar, kCaret, kSign };
+
+struct CharClasses {
+    CharClass of[256] = {};
+    constexpr CharClasses() {
+        of[static_cast<unsigned char>('*')] = kStar;
+        of[static_cast<unsigned char>('^')] = kCaret;
+        of[static_cast<unsigned char>('+')] = kSign;
+        of[static_cast<unsigned char>('-')] = kSign;
+    }
+};
+constexpr CharClasses kClasses;
+
+CharClass classOf(char c) { return kClasses.of[static_cast<unsigned char>(c)]; }
+
+// Reads a run of decimal digits starting at pos; up to 18 digits cannot
+// leave the 64-bit range, longer runs go through readNumber's clamping.
+std::int32_t readDigits(const char* t, std::size_t pos, std::size_t end) {
+    if (end - pos > 18) return readNumber(std::string_view(t + pos, end - pos));
+    std::uint64_t v = 0;
+    for (; pos < end; ++pos) v = v * 10 + static_cast<std::uint64_t>(t[pos] - '0');
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
 }
 
 // Sorts the exponent entries of a term by variable, adds up the exponents
@@ -110,98 +147,142 @@ std::size_t nextDelimiter(std::size_t start, std::string_view text) {
     return npos;
 }
 
+std::uint64_t hashName(std::string_view name) {
+    if (name.size() > kPackedName) return hashLongName(name);
+    std::uint64_t bytes = 0;
+    for (std::size_t k = 0; k < name.size(); ++k) {
+        bytes |= std::uint64_t{static_cast<unsigned char>(name[k])} << (8 * k);
+    }
+    return packedName(bytes, name.size());
+}
+
 Variables makeVariables(StringList names) {
     Variables v;
     std::size_t capacity = 16;
     while (capacity < 2 * names.size()) capacity *= 2;
-    v.slots.assign(capacity, 0);
-    v.hashes.reserve(names.size());
-    for (std::size_t k = 0; k < names.size(); ++k) {
-        std::uint64_t h = hashName(names[k]);
-        v.hashes.push_back(h);
-        for (std::size_t s = h & (capacity - 1);; s = (s + 1) & (capacity - 1)) {
-            if (v.slots[s] == 0) {
-                v.slots[s] = static_cast<std::uint32_t>(k + 1);
-                break;
-            }
-            std::size_t other = v.slots[s] - 1;
-            if (v.hashes[other] == h && names[other] == names[k]) break;  // keep the first
-        }
-    }
+    v.slots.assign(capacity, Variables::Slot{0, 0, 0});
     v.names = std::move(names);
+    for (std::size_t k = 0; k < v.names.size(); ++k) {
+        const std::uint64_t h = hashName(v.names[k]);
+        if (findVariable(v, v.names[k], h) != npos) continue;  // a repeated name: keep the first
+        std::size_t s = h & (capacity - 1);
+        while (v.slots[s].var != 0) s = (s + 1) & (capacity - 1);
+        v.slots[s] = {h, static_cast<std::uint32_t>(k + 1), cappedSize(v.names[k].size())};
+    }
     return v;
 }
 
-std::size_t findVariable(const Variables& vars, std::string_view name) {
+namespace {
+
+inline std::size_t lookUp(const Variables& vars, std::string_view name, std::uint64_t hash) {
     const std::size_t mask = vars.slots.size() - 1;
-    const std::uint64_t h = hashName(name);
-    for (std::size_t s = h & mask;; s = (s + 1) & mask) {
-        std::uint32_t slot = vars.slots[s];
-        if (slot == 0) return npos;
-        if (vars.hashes[slot - 1] == h && vars.names[slot - 1] == name) return slot - 1;
-    }
-}
-
-void findPolyRep(Polynomial& p, std::string_view text, const Variables& vars,
-                 DegreeFilter* filter) {
-    // A sign at index 0 belongs to the first term, and the character right
-    // after a delimiter is never a delimiter itself.
-    std::size_t begin = 0;
-    for (std::size_t d = nextDelimiter(0, text); d != npos; d = nextDelimiter(d + 1, text)) {
-        addTerm(p, text.substr(begin, d - begin), vars, filter);
-        begin = text[d] == '+' ? d + 1 : d;  // a '-' stays as the next term's sign
-    }
-    addTerm(p, text.substr(begin), vars, filter);
-}
-
-void addTerm(Polynomial& p, std::string_view term, const Variables& vars,
-             DegreeFilter* filter) {
-    std::size_t star = term.find('*');
-    std::string_view first = term.substr(0, star);
-    std::uint32_t sign = 1;
-    if (!first.empty() && first[0] == '-') {
-        first.remove_prefix(1);
-        sign = static_cast<std::uint32_t>(-1);
-    }
-    std::uint32_t coeff = sign;
-    std::size_t pos = 0;  // start of the first variable factor
-    if (allDigits(first)) {
-        coeff = sign * static_cast<std::uint32_t>(readNumber(first));
-        pos = star == npos ? term.size() + 1 : star + 1;
-    } else if (sign != 1) {
-        pos = 1;
-    }
-
-    const std::size_t tail = p.entries.size();
-    while (pos <= term.size()) {
-        std::size_t end = term.find('*', pos);
-        if (end == npos) end = term.size();
-        std::string_view factor = term.substr(pos, end - pos);
-        std::size_t caret = factor.find('^');
-        std::int32_t exp = 1;
-        if (caret != npos) {
-            exp = readNumber(factor.substr(caret + 1));
-            factor = factor.substr(0, caret);
+    const std::uint32_t size = cappedSize(name.size());
+    for (std::size_t s = hash & mask;; s = (s + 1) & mask) {
+        const Variables::Slot& slot = vars.slots[s];
+        if (slot.var == 0) return npos;
+        if (slot.hash == hash && slot.size == size &&
+            (name.size() <= kPackedName ||
+             std::memcmp(vars.names[slot.var - 1].data(), name.data(), name.size()) == 0)) {
+            return slot.var - 1;
         }
-        std::size_t var = findVariable(vars, factor);
+    }
+}
+
+}  // namespace
+
+std::size_t findVariable(const Variables& vars, std::string_view name, std::uint64_t hash) {
+    return lookUp(vars, name, hash);
+}
+
+std::size_t findVariable(const Variables& vars, std::string_view name) {
+    return findVariable(vars, name, hashName(name));
+}
+
+namespace {
+
+// Reads the term that starts at `begin` and ends at the next delimiter: the
+// first '+' or '-' at index `from` or later (the rule of nextDelimiter, found
+// here while the factors are read). Adds the term to p and returns the
+// delimiter's index, or the text's size at its end.
+std::size_t readTerm(Polynomial& p, std::string_view text, std::size_t begin, std::size_t from,
+                     const Variables& vars, DegreeFilter* filter) {
+    const char* t = text.data();
+    const std::size_t n = text.size();
+    // True when the character at pos ends the term.
+    auto atEnd = [&](std::size_t pos) {
+        return pos == n || (classOf(t[pos]) == kSign && pos >= from);
+    };
+    std::size_t pos = begin;
+    std::uint32_t sign = 1;
+    if (pos < n && t[pos] == '-') {
+        sign = static_cast<std::uint32_t>(-1);
+        ++pos;
+    }
+    // A first factor of digits only (or none at all) is the coefficient.
+    std::size_t digitsEnd = pos;
+    while (digitsEnd < n && isDigit(t[digitsEnd])) ++digitsEnd;
+    std::uint32_t coeff = sign;
+    bool more = true;  // another factor follows
+    if (atEnd(digitsEnd) || t[digitsEnd] == '*') {
+        coeff = sign * static_cast<std::uint32_t>(readDigits(t, pos, digitsEnd));
+        more = !atEnd(digitsEnd);
+        pos = digitsEnd + 1;
+    }
+
+    // The weighted degree, summed factor by factor: the sum wraps in 32
+    // bits, so it equals the degree of the combined exponent vector.
+    std::uint32_t degree = 0;
+    auto weightOf = [filter](std::size_t var) {
+        return filter ? static_cast<std::uint32_t>(filter->weights[var]) : 0u;
+    };
+    const std::size_t tail = p.entries.size();
+    while (more) {
+        // A factor: a name, optionally '^' and an exponent, up to '*' or the
+        // end of the term.
+        const std::size_t nameStart = pos;
+        while (pos < n && (classOf(t[pos]) == kPlain || (classOf(t[pos]) == kSign && pos < from))) ++pos;
+        const std::string_view name(t + nameStart, pos - nameStart);
+        std::int32_t exp = 1;
+        if (pos < n && t[pos] == '^') {
+            const std::size_t expStart = ++pos;
+            while (pos < n && isDigit(t[pos])) ++pos;
+            if (pos == expStart || !(atEnd(pos) || t[pos] == '*')) {
+                // White space, a sign or other text: read as strtol would.
+                while (!atEnd(pos) && t[pos] != '*') ++pos;
+                exp = readNumber(std::string_view(t + expStart, pos - expStart));
+            } else {
+                exp = readDigits(t, expStart, pos);
+            }
+        }
+        // A short name inside the text is hashed from one 8-byte load.
+        std::uint64_t hash;
+        if (name.size() <= kPackedName && nameStart + 8 <= n) {
+            std::uint64_t bytes;
+            std::memcpy(&bytes, t + nameStart, 8);
+            hash = packedName(bytes, name.size());
+        } else {
+            hash = hashName(name);
+        }
+        const std::size_t var = lookUp(vars, name, hash);
         if (var == npos) {
             p.entries.resize(tail);
-            throw UnknownVariable(factor);
+            throw UnknownVariable(name);
         }
         p.entries.push_back({static_cast<std::uint32_t>(var), exp});
-        pos = end + 1;
+        degree += static_cast<std::uint32_t>(exp) * weightOf(var);
+        more = !atEnd(pos);
+        ++pos;
     }
-    std::uint32_t count = normalizeKey(p.entries.data() + tail, p.entries.size() - tail);
+    const std::size_t end = std::min(pos - 1, n);
+    if (filter != nullptr && static_cast<std::int32_t>(degree) < filter->floor) {
+        p.entries.resize(tail);
+        return end;
+    }
+    const std::uint32_t count = normalizeKey(p.entries.data() + tail, p.entries.size() - tail);
     p.entries.resize(tail + count);
 
     if (filter != nullptr) {
-        std::int32_t degree = dot(std::span<const Entry>(p.entries.data() + tail, count),
-                                  filter->weights);
-        if (degree < filter->floor) {
-            p.entries.resize(tail);
-            return;
-        }
-        if (degree > filter->floor) {
+        if (static_cast<std::int32_t>(degree) > filter->floor) {
             // Everything read so far has a smaller degree: start afresh
             // with this term's key at the front of the pool.
             std::copy(p.entries.begin() + static_cast<std::ptrdiff_t>(tail), p.entries.end(),
@@ -209,10 +290,32 @@ void addTerm(Polynomial& p, std::string_view term, const Variables& vars,
             p.entries.resize(count);
             p.terms.clear();
             forgetTerms(p.index);
-            filter->floor = degree;
+            filter->floor = static_cast<std::int32_t>(degree);
         }
     }
     insertTerm(p, count, static_cast<std::int32_t>(coeff));
+    return end;
+}
+
+}  // namespace
+
+void findPolyRep(Polynomial& p, std::string_view text, const Variables& vars,
+                 DegreeFilter* filter) {
+    // A sign at index 0 belongs to the first term, and the character right
+    // after a delimiter is never a delimiter itself.
+    std::size_t begin = 0;
+    std::size_t from = 1;
+    for (;;) {
+        const std::size_t d = readTerm(p, text, begin, from, vars, filter);
+        if (d == text.size()) break;
+        begin = text[d] == '+' ? d + 1 : d;  // a '-' stays as the next term's sign
+        from = d + 2;
+    }
+}
+
+void addTerm(Polynomial& p, std::string_view term, const Variables& vars,
+             DegreeFilter* filter) {
+    readTerm(p, term, 0, npos, vars, filter);
 }
 
 bool printKoeff(std::int32_t c, bool plus, Writer& out) {
