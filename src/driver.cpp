@@ -48,35 +48,55 @@ WeightVector readWeights(std::string_view arg) {
     return weights;
 }
 
-// Reads the whole input with its line ends removed: the lines of the
-// document are joined with nothing in between. The input is read in blocks
-// and joined at the end, so that the peak memory stays near the input size.
-std::string readDocument(std::istream& in) {
-    constexpr std::size_t kBlock = std::size_t{1} << 20;
-    struct Block {
-        std::unique_ptr<char[]> data;
-        std::size_t size;
-    };
-    std::vector<Block> blocks;
-    std::size_t total = 0;
+// The input document with its line ends removed.
+struct Document {
+    std::unique_ptr<char[]> data;
+    std::size_t size = 0;
+    std::string_view text() const { return {data.get(), size}; }
+};
+
+// Reads up to `count` bytes into `to`; returns how many arrived.
+std::size_t readSome(std::streambuf* buf, char* to, std::size_t count) {
+    std::size_t got = 0;
+    while (got < count) {
+        const std::streamsize n = buf->sgetn(to + got, static_cast<std::streamsize>(
+                                                           std::min<std::size_t>(count - got, PTRDIFF_MAX)));
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    return got;
+}
+
+// Reads the whole input and joins its lines with nothing in between. The
+// input is read in blocks (a file whose size is known: in one), and the
+// blocks are joined at the end, so that the peak memory stays near the
+// input size.
+Document readDocument(std::istream& in) {
     std::streambuf* buf = in.rdbuf();
-    for (bool more = true; more;) {
-        Block b{std::make_unique_for_overwrite<char[]>(kBlock), 0};
-        while (b.size < kBlock) {
-            const std::streamsize n =
-                buf->sgetn(b.data.get() + b.size, static_cast<std::streamsize>(kBlock - b.size));
-            if (n <= 0) break;
-            b.size += static_cast<std::size_t>(n);
+    std::size_t block = std::size_t{1} << 20;
+    const std::streamoff here = buf->pubseekoff(0, std::ios_base::cur, std::ios_base::in);
+    if (here >= 0) {
+        const std::streamoff end = buf->pubseekoff(0, std::ios_base::end, std::ios_base::in);
+        if (buf->pubseekoff(here, std::ios_base::beg, std::ios_base::in) == here && end > here) {
+            block = std::max(block, static_cast<std::size_t>(end - here) + 1);
         }
-        more = b.size == kBlock;
+    }
+    std::vector<Document> blocks;
+    std::size_t total = 0;
+    for (bool more = true; more;) {
+        Document b{std::make_unique_for_overwrite<char[]>(block), 0};
+        b.size = readSome(buf, b.data.get(), block);
+        more = b.size == block;
         b.size = removeLineEnds(b.data.get(), b.size);
         total += b.size;
         if (b.size > 0) blocks.push_back(std::move(b));
+        block = std::size_t{1} << 20;
     }
-    std::string doc;
-    doc.reserve(total);
-    for (Block& b : blocks) {
-        doc.append(b.data.get(), b.size);
+    if (blocks.size() == 1) return std::move(blocks[0]);
+    Document doc{std::make_unique_for_overwrite<char[]>(total), 0};
+    for (Document& b : blocks) {
+        std::memcpy(doc.data.get() + doc.size, b.data.get(), b.size);
+        doc.size += b.size;
         b.data.reset();
     }
     return doc;
@@ -104,8 +124,8 @@ int run(std::span<const std::string_view> args, std::istream& in, std::ostream& 
         ring = ring || args[k] == "--ring";
     }
 
-    const std::string doc = readDocument(in);
-    const std::string_view text = doc;
+    const Document doc = readDocument(in);
+    const std::string_view text = doc.text();
     if (!text.starts_with("Q[")) {
         writeLine(w, "Bad input: Must start with 'Q['");
         return 1;
