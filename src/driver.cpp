@@ -165,6 +165,7 @@ int run(std::span<const std::string_view> args, std::istream& in, std::ostream& 
     const Variables vars = makeVariables(std::move(names));
 
     Polynomial p;
+    Polynomial reduced;
     for (std::size_t pos = 0;;) {
         const std::size_t comma = polyText.find(',', pos);
         const std::string_view piece = polyText.substr(pos, comma == npos ? npos : comma - pos);
@@ -180,8 +181,8 @@ int run(std::span<const std::string_view> args, std::istream& in, std::ostream& 
             return 1;
         }
         transformToInitial(p, weights);
-        if (reduce) p = reducePoly(p);
-        printPoly(p, vars.names, w);
+        if (reduce) reducePoly(p, reduced);
+        printPoly(reduce ? reduced : p, vars.names, w);
         if (comma == npos) break;
         w.put(',');
         w.lineEnd();

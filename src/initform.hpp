@@ -154,6 +154,8 @@ std::int32_t dot(std::span<const std::int32_t> a, std::span<const std::int32_t> 
 std::int32_t dot(std::span<const Entry> key, std::span<const std::int32_t> weights);
 void transformToInitial(Polynomial& p, std::span<const std::int32_t> weights);
 Polynomial reducePoly(const Polynomial& p);
+// The same, written into `result` (whose storage is reused).
+void reducePoly(const Polynomial& p, Polynomial& result);
 // The dense exponent vector of a term, for tests and diagnostics.
 ExponentVector denseKey(std::span<const Entry> key, std::size_t dimension);
 

@@ -133,55 +133,67 @@ void transformToInitial(Polynomial& p, std::span<const std::int32_t> weights) {
 
 namespace {
 
-// The exponent vector of the largest monomial dividing every term: for each
-// variable the smallest exponent over all terms, where a term without the
-// variable counts as exponent 0. Only the nonzero entries are returned.
-std::vector<Entry> commonMonomial(const Polynomial& p) {
-    std::vector<Entry> all;
+// Writes into pool, from its current end, the exponent vector of the largest
+// monomial dividing every term: for each variable the smallest exponent over
+// all terms, where a term without the variable counts as exponent 0. Only
+// the nonzero entries are written. Returns their number.
+std::size_t commonMonomial(const Polynomial& p, std::vector<Entry>& pool) {
+    const std::size_t start = pool.size();
     for (const Term& t : p.terms) {
         std::span<const Entry> key = keyOf(p, t);
-        all.insert(all.end(), key.begin(), key.end());
+        pool.insert(pool.end(), key.begin(), key.end());
     }
-    std::sort(all.begin(), all.end(), [](const Entry& a, const Entry& b) { return a.var < b.var; });
-    std::vector<Entry> g;
-    for (std::size_t i = 0; i < all.size();) {
-        const std::uint32_t var = all[i].var;
+    std::sort(pool.begin() + static_cast<std::ptrdiff_t>(start), pool.end(),
+              [](const Entry& a, const Entry& b) { return a.var < b.var; });
+    std::size_t out = start;
+    for (std::size_t i = start; i < pool.size();) {
+        const std::uint32_t var = pool[i].var;
         std::size_t holders = 0;
-        std::int32_t least = all[i].exp;
-        for (; i < all.size() && all[i].var == var; ++i, ++holders) least = std::min(least, all[i].exp);
+        std::int32_t least = pool[i].exp;
+        for (; i < pool.size() && pool[i].var == var; ++i, ++holders) least = std::min(least, pool[i].exp);
         if (holders < p.terms.size()) least = std::min(least, 0);
-        if (least != 0) g.push_back({var, least});
+        if (least != 0) pool[out++] = {var, least};
     }
-    return g;
+    pool.resize(out);
+    return out - start;
 }
 
 }  // namespace
 
-Polynomial reducePoly(const Polynomial& p) {
-    Polynomial result;
-    const std::vector<Entry> g = commonMonomial(p);
+void reducePoly(const Polynomial& p, Polynomial& result) {
+    clearPoly(result);
+    // The common monomial g goes first in the result's pool; the new keys
+    // follow it, and g is removed at the end.
+    const std::size_t gSize = commonMonomial(p, result.entries);
     result.terms.reserve(p.terms.size());
     for (const Term& t : p.terms) {
         // E - g over the union of both entry lists, wrapping in 32 bits.
-        std::span<const Entry> key = keyOf(p, t);
+        const std::span<const Entry> key = keyOf(p, t);
         const std::size_t first = result.entries.size();
         std::size_t i = 0;
         std::size_t j = 0;
-        while (i < key.size() || j < g.size()) {
+        while (i < key.size() || j < gSize) {
+            const Entry* g = result.entries.data();
             std::uint32_t var;
             std::uint32_t value = 0;
-            if (j == g.size() || (i < key.size() && key[i].var <= g[j].var)) {
+            if (j == gSize || (i < key.size() && key[i].var <= g[j].var)) {
                 var = key[i].var;
                 value = static_cast<std::uint32_t>(key[i++].exp);
             } else {
                 var = g[j].var;
             }
-            if (j < g.size() && g[j].var == var) value -= static_cast<std::uint32_t>(g[j++].exp);
+            if (j < gSize && g[j].var == var) value -= static_cast<std::uint32_t>(g[j++].exp);
             if (value != 0) result.entries.push_back({var, static_cast<std::int32_t>(value)});
         }
-        result.terms.push_back(
-            {first, static_cast<std::uint32_t>(result.entries.size() - first), t.coeff});
+        result.terms.push_back({first - gSize,
+                                static_cast<std::uint32_t>(result.entries.size() - first), t.coeff});
     }
+    result.entries.erase(result.entries.begin(), result.entries.begin() + static_cast<std::ptrdiff_t>(gSize));
+}
+
+Polynomial reducePoly(const Polynomial& p) {
+    Polynomial result;
+    reducePoly(p, result);
     return result;
 }
 
