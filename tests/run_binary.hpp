@@ -36,17 +36,34 @@ inline std::string tempPath(const char* tag) {
     return std::string(dir ? dir : "/tmp") + "/initform-test-" + std::to_string(getpid()) + "-" + tag;
 }
 
-// stdoutPath, when given, receives standard output instead of a temp file
-// (for example /dev/full).
+// Where the binary's standard output goes.
+enum class Sink { File, DevFull, Closed, BrokenPipe };
+
 inline Outcome runBinary(const std::vector<std::string>& args, const std::string& input,
-                         const char* stdoutPath = nullptr) {
+                         Sink sink = Sink::File) {
     const std::string in = tempPath("in"), out = tempPath("out"), err = tempPath("err");
     std::ofstream(in, std::ios::binary) << input;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, stdoutPath ? stdoutPath : out.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int pipeEnds[2] = {-1, -1};
+    switch (sink) {
+        case Sink::File:
+            posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            break;
+        case Sink::DevFull:
+            posix_spawn_file_actions_addopen(&actions, 1, "/dev/full", O_WRONLY, 0);
+            break;
+        case Sink::Closed:
+            posix_spawn_file_actions_addclose(&actions, 1);
+            break;
+        case Sink::BrokenPipe:  // a reader that is already gone
+            if (pipe(pipeEnds) != 0) return {};
+            close(pipeEnds[0]);
+            posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
+            posix_spawn_file_actions_addclose(&actions, pipeEnds[1]);
+            break;
+    }
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     std::vector<char*> argv{const_cast<char*>(INITFORM_BINARY)};
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -59,7 +76,8 @@ inline Outcome runBinary(const std::vector<std::string>& args, const std::string
         o.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
     }
     posix_spawn_file_actions_destroy(&actions);
-    if (!stdoutPath) o.out = slurp(out);
+    if (pipeEnds[1] >= 0) close(pipeEnds[1]);
+    if (sink == Sink::File) o.out = slurp(out);
     o.err = slurp(err);
     std::remove(in.c_str());
     std::remove(out.c_str());

@@ -1,0 +1,125 @@
+// Hostile and oversized inputs, and failures to write: the binary must give
+// the exact output the rules define, or fail clearly, and never crash.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+
+#include "initform.hpp"
+#include "run_binary.hpp"
+
+namespace initform::test {
+namespace {
+
+std::string repeat(std::string_view piece, std::size_t times) {
+    std::string s;
+    s.reserve(piece.size() * times);
+    for (std::size_t k = 0; k < times; ++k) s += piece;
+    return s;
+}
+
+std::string names(std::size_t count) {
+    std::string s;
+    for (std::size_t k = 0; k < count; ++k) s += (k ? ",v" : "v") + std::to_string(k);
+    return s;
+}
+
+// The inputs are built only when their row runs: CTest starts one process
+// per row, and every process registers all rows.
+struct Row {
+    const char* name;
+    std::function<std::vector<std::string>()> args;
+    std::function<std::string()> in;
+    std::function<std::string()> out;
+    int status;
+};
+
+void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
+
+std::string nines() { return repeat("9", 5000); }
+std::string longName() { return repeat("a", 1 << 20); }
+
+std::vector<Row> hostileRows() {
+    using S = std::string;
+    using A = std::vector<std::string>;
+    return {
+        {"crlf_document", [] { return A{"(1,1)"}; }, [] { return S("Q[x,y]{\r\nx+y,\r\nx\r\n}\r\n"); },
+         [] { return S("Bad input: Unknown variable '\rx'\n"); }, 1},
+        {"crlf_after_brace", [] { return A{"(1,1)"}; }, [] { return S("Q[x,y]{x+y,x}\r\n"); },
+         [] { return S("y+x,\nx\n"); }, 0},
+        {"single_line_100mb", [] { return A{"(1,1)"}; },
+         [] { return "Q[x,y]{" + repeat("x*y+", 25'000'000) + "1}"; }, [] { return S("25000000*x*y\n"); }, 0},
+        {"million_variables", [] { return A{"(1)", "--ring"}; }, [] { return "Q[" + names(1'000'000) + "]{v0}"; },
+         [] {
+             return "Q[" + names(1'000'000) +
+                    "]{\nDimension of standard input (1000000) and vector-argument (1) doesn't match\n";
+         },
+         1},
+        {"one_megabyte_name", [] { return A{"(1)"}; },
+         [] { return "Q[" + longName() + "]{" + longName() + "^2+" + longName() + "}"; },
+         [] { return longName() + "^2\n"; }, 0},
+        {"ten_thousand_empty", [] { return A{"(1)"}; }, [] { return "Q[x]{" + repeat(",", 9999) + "}"; },
+         [] { return repeat("0,\n", 9999) + "0\n"; }, 0},
+        {"five_thousand_digits", [] { return A{"(" + nines() + ")"}; },
+         [] { return "Q[x]{" + nines() + "*x^" + nines() + "+1}"; }, [] { return S("-x\n"); }, 0},
+        {"limits_32_bit", [] { return A{"(0)"}; },
+         [] {
+             return S("Q[x]{2147483647*x^2147483647,2147483648*x,4294967296*x,-2147483648*x,x^2147483648,"
+                      "x^4294967297,-4294967295,x^-2147483649}");
+         },
+         [] { return S("2147483647*x^2147483647,\n-2147483648*x,\n0*x,\n-2147483648*x,\nx,\nx,\n1,\n-2147483648\n"); },
+         0},
+        {"unknown_halfway", [] { return A{"(1)"}; },
+         [] { return "Q[x]{" + repeat("x,", 500) + "q," + repeat("x,", 499) + "x}"; },
+         [] { return repeat("x,\n", 500) + "Bad input: Unknown variable 'q'\n"; }, 1},
+        {"nul_only", [] { return A{"(1)"}; }, [] { return S(5, '\0'); },
+         [] { return S("Bad input: Must start with 'Q['\n"); }, 1},
+    };
+}
+
+class Hostile : public ::testing::TestWithParam<Row> {};
+
+TEST_P(Hostile, MatchesExactly) {
+    const Row& row = GetParam();
+    Outcome o = runBinary(row.args(), row.in());
+    const std::string want = row.out();
+    EXPECT_TRUE(o.out == want) << "output differs (" << o.out.size() << " bytes, expected "
+                               << want.size() << "): " << o.out.substr(0, 200);
+    EXPECT_EQ(o.status, row.status);
+    EXPECT_EQ(o.err, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Hostile, ::testing::ValuesIn(hostileRows()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Hostile, MillionVariablesWithMatchingWeights) {
+    // The weight vector is too long for a command line; run in-process.
+    const std::string weights = "(" + repeat("1,", 999'999) + "1)";
+    std::istringstream in("Q[" + names(1'000'000) + "]{v999999^2*v0+v5,v3-v3}");
+    std::ostringstream out;
+    const std::vector<std::string_view> args{weights};
+    EXPECT_EQ(run(args, in, out), 0);
+    EXPECT_EQ(out.str(), "v0*v999999^2,\n0*v3\n");
+}
+
+TEST(WriteErrors, AreFailures) {
+    const std::string doc = "Q[x]{" + repeat("x,", 100) + "x}";
+    for (Sink sink : {Sink::DevFull, Sink::Closed}) {
+        for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{{"(1)"}, {}}) {
+            Outcome o = runBinary(args, doc, sink);
+            EXPECT_EQ(o.status, 1);
+            // One line naming the failure, and nothing else.
+            EXPECT_EQ(o.err.rfind("initform: cannot write standard output", 0), 0u) << o.err;
+            EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
+        }
+    }
+}
+
+TEST(WriteErrors, AGoneReaderEndsQuietly) {
+    Outcome o = runBinary({"(1)"}, "Q[x]{" + repeat("x,", 100000) + "x}", Sink::BrokenPipe);
+    EXPECT_EQ(o.status, 128 + SIGPIPE);
+    EXPECT_EQ(o.err, "");
+}
+
+}  // namespace
+}  // namespace initform::test
