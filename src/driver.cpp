@@ -38,6 +38,27 @@ std::size_t removeLineEnds(char* data, std::size_t size) {
 
 constexpr std::string_view kNeedArgument = "Need argument: exponentvector.";
 
+#ifndef INITFORM_VERSION
+#define INITFORM_VERSION "unknown"
+#endif
+
+constexpr std::string_view kUsage[] = {
+    "Usage: initform VECTOR [--reduce] [--ring] < DOCUMENT",
+    "Prints the initial form of each polynomial of DOCUMENT with respect to the",
+    "integer weight vector VECTOR: its terms of largest weighted degree (0 or more).",
+    "",
+    "  VECTOR     one integer weight per ring variable, separated by commas; its",
+    "             first and last characters are dropped, as in '(1,-2,0)'",
+    "  --reduce   divide each initial form by the largest monomial dividing its terms",
+    "  --ring     also write the ring header and '}': the output is again a document",
+    "",
+    "Document: Q[x,y,...]{polynomial,polynomial,...}, line ends ignored",
+    "Example:  echo 'Q[x,y]{3*x^2*y-x+2,x*y+2*y*x}' | initform '(1,1)'",
+    "          prints 3*x^2*y, and 3*x*y on two lines",
+    "",
+    "Exit status: 0 on success, 1 on bad input or a failed write, 255 without VECTOR.",
+};
+
 // The first argument without its first and last character, cut at ','.
 WeightVector readWeights(std::string_view arg) {
     StringList pieces;
@@ -115,6 +136,15 @@ int run(std::span<const std::string_view> args, std::istream& in, std::ostream& 
     if (args.empty() || args[0].empty()) {
         writeLine(w, kNeedArgument);
         return 255;
+    }
+    // Only these exact first arguments differ from a weight vector.
+    if (args[0] == "--help") {
+        for (std::string_view line : kUsage) writeLine(w, line);
+        return w.ok() ? 0 : 1;
+    }
+    if (args[0] == "--version") {
+        writeLine(w, "initform " INITFORM_VERSION);
+        return w.ok() ? 0 : 1;
     }
     const WeightVector weights = readWeights(args[0]);
     bool reduce = false;
