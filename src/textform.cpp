@@ -71,14 +71,16 @@ constexpr CharClasses kClasses;
 
 CharClass classOf(char c) { return kClasses.of[static_cast<unsigned char>(c)]; }
 
-// Reads a run of decimal digits starting at pos; up to 18 digits cannot
-// leave the 64-bit range, longer runs go through readNumber's clamping.
-std::int32_t readDigits(const char* t, std::size_t pos, std::size_t end) {
-    if (end - pos > 18) return readNumber(std::string_view(t + pos, end - pos));
-    std::uint64_t v = 0;
-    for (; pos < end; ++pos) v = v * 10 + static_cast<std::uint64_t>(t[pos] - '0');
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
+// Reads the decimal digits from pos on into v (wrapping, which is harmless:
+// runs of more than 18 digits, where the 64-bit clamping matters, are read
+// again by readNumber). Returns the index after the last digit.
+std::size_t scanDigits(const char* t, std::size_t pos, std::size_t n, std::uint64_t& v) {
+    v = 0;
+    for (; pos < n && isDigit(t[pos]); ++pos) v = v * 10 + static_cast<std::uint64_t>(t[pos] - '0');
+    return pos;
 }
+
+constexpr std::size_t kSafeDigits = 18;
 
 // Sorts the exponent entries of a term by variable, adds up the exponents
 // of a variable named in several factors (wrapping in 32 bits) and drops the
@@ -158,8 +160,9 @@ std::uint64_t hashName(std::string_view name) {
 
 Variables makeVariables(StringList names) {
     Variables v;
-    std::size_t capacity = 16;
-    while (capacity < 2 * names.size()) capacity *= 2;
+    // A sparse table: most names are found at their first slot.
+    std::size_t capacity = 64;
+    while (capacity < 4 * names.size()) capacity *= 2;
     v.slots.assign(capacity, Variables::Slot{0, 0, 0});
     v.names = std::move(names);
     for (std::size_t k = 0; k < v.names.size(); ++k) {
@@ -179,12 +182,12 @@ inline std::size_t lookUp(const Variables& vars, std::string_view name, std::uin
     const std::uint32_t size = cappedSize(name.size());
     for (std::size_t s = hash & mask;; s = (s + 1) & mask) {
         const Variables::Slot& slot = vars.slots[s];
-        if (slot.var == 0) return npos;
-        if (slot.hash == hash && slot.size == size &&
+        if (slot.hash == hash && slot.size == size && slot.var != 0 &&
             (name.size() <= kPackedName ||
              std::memcmp(vars.names[slot.var - 1].data(), name.data(), name.size()) == 0)) {
             return slot.var - 1;
         }
+        if (slot.var == 0) return npos;
     }
 }
 
@@ -219,12 +222,15 @@ std::size_t readTerm(Polynomial& p, std::string_view text, std::size_t begin, st
         ++pos;
     }
     // A first factor of digits only (or none at all) is the coefficient.
-    std::size_t digitsEnd = pos;
-    while (digitsEnd < n && isDigit(t[digitsEnd])) ++digitsEnd;
+    std::uint64_t value;
+    const std::size_t digitsEnd = scanDigits(t, pos, n, value);
     std::uint32_t coeff = sign;
     bool more = true;  // another factor follows
     if (atEnd(digitsEnd) || t[digitsEnd] == '*') {
-        coeff = sign * static_cast<std::uint32_t>(readDigits(t, pos, digitsEnd));
+        if (digitsEnd - pos > kSafeDigits) {
+            value = static_cast<std::uint32_t>(readNumber(std::string_view(t + pos, digitsEnd - pos)));
+        }
+        coeff = sign * static_cast<std::uint32_t>(value);
         more = !atEnd(digitsEnd);
         pos = digitsEnd + 1;
     }
@@ -245,13 +251,13 @@ std::size_t readTerm(Polynomial& p, std::string_view text, std::size_t begin, st
         std::int32_t exp = 1;
         if (pos < n && t[pos] == '^') {
             const std::size_t expStart = ++pos;
-            while (pos < n && isDigit(t[pos])) ++pos;
-            if (pos == expStart || !(atEnd(pos) || t[pos] == '*')) {
-                // White space, a sign or other text: read as strtol would.
+            pos = scanDigits(t, pos, n, value);
+            exp = static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+            if (pos == expStart || pos - expStart > kSafeDigits || !(atEnd(pos) || t[pos] == '*')) {
+                // White space, a sign, many digits or other text: read as
+                // strtol would, and skip to the end of the factor.
                 while (!atEnd(pos) && t[pos] != '*') ++pos;
                 exp = readNumber(std::string_view(t + expStart, pos - expStart));
-            } else {
-                exp = readDigits(t, expStart, pos);
             }
         }
         // A short name inside the text is hashed from one 8-byte load.
