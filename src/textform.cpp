@@ -355,7 +355,16 @@ void printPoly(const Polynomial& p, const StringList& names, Writer& out) {
         out.put('0');
         return;
     }
-    std::vector<std::size_t> order(p.terms.size());
+    // The terms in ascending key order, as positions: on the stack for the
+    // usual few terms.
+    constexpr std::size_t kFew = 32;
+    std::size_t few[kFew];
+    std::vector<std::size_t> many;
+    std::span<std::size_t> order(few, std::min(p.terms.size(), kFew));
+    if (p.terms.size() > kFew) {
+        many.resize(p.terms.size());
+        order = many;
+    }
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
     std::sort(order.begin(), order.end(), [&p](std::size_t a, std::size_t b) {
         return compareKeys(keyOf(p, p.terms[a]), keyOf(p, p.terms[b])) < 0;
@@ -378,14 +387,16 @@ void Writer::putNumber(std::int32_t n) {
 }
 
 void Writer::spill() {
-    out_.write(buf_.data(), static_cast<std::streamsize>(buf_.size()));
+    // Straight to the stream's buffer; a short write marks the stream bad.
+    const auto size = static_cast<std::streamsize>(buf_.size());
+    if (out_.good() && out_.rdbuf()->sputn(buf_.data(), size) != size) out_.setstate(std::ios::badbit);
     buf_.clear();
 }
 
 void Writer::lineEnd() {
     buf_.push_back('\n');
     spill();
-    out_.flush();
+    if (out_.good() && out_.rdbuf()->pubsync() != 0) out_.setstate(std::ios::badbit);
 }
 
 bool Writer::ok() const { return out_.good(); }
