@@ -71,7 +71,8 @@ struct Variables {
         std::uint32_t size; // the name's length, capped at 2^32 - 1
     };
     StringList names;
-    std::vector<Slot> slots;
+    std::vector<Slot> slots;  // a power of two of them
+    unsigned shift = 0;       // a hash's slot is hash >> shift
 };
 
 // Restricts reading to the candidates for the initial form: a term whose

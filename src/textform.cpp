@@ -1,6 +1,7 @@
 // The polynomial text form: cutting texts into pieces, reading one
 // polynomial's text into a Polynomial, and writing a Polynomial back.
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <ostream>
@@ -33,7 +34,9 @@ constexpr std::size_t kPackedName = 7;
 
 std::uint64_t packedName(std::uint64_t bytes, std::size_t size) {
     const std::uint64_t mask = (std::uint64_t{1} << (8 * size)) - 1;
-    return mix((bytes & mask) | (std::uint64_t{size} << 56));
+    // Multiplying by an odd number is a bijection; the table takes its
+    // slot from the product's high bits, which depend on every byte.
+    return ((bytes & mask) | (std::uint64_t{size} << 56)) * 0x9e3779b97f4a7c15ULL;
 }
 
 std::uint64_t hashLongName(std::string_view s) {
@@ -164,11 +167,12 @@ Variables makeVariables(StringList names) {
     std::size_t capacity = 64;
     while (capacity < 4 * names.size()) capacity *= 2;
     v.slots.assign(capacity, Variables::Slot{0, 0, 0});
+    v.shift = 64 - static_cast<unsigned>(std::countr_zero(capacity));
     v.names = std::move(names);
     for (std::size_t k = 0; k < v.names.size(); ++k) {
         const std::uint64_t h = hashName(v.names[k]);
         if (findVariable(v, v.names[k], h) != npos) continue;  // a repeated name: keep the first
-        std::size_t s = h & (capacity - 1);
+        std::size_t s = h >> v.shift;
         while (v.slots[s].var != 0) s = (s + 1) & (capacity - 1);
         v.slots[s] = {h, static_cast<std::uint32_t>(k + 1), cappedSize(v.names[k].size())};
     }
@@ -180,7 +184,7 @@ namespace {
 inline std::size_t lookUp(const Variables& vars, std::string_view name, std::uint64_t hash) {
     const std::size_t mask = vars.slots.size() - 1;
     const std::uint32_t size = cappedSize(name.size());
-    for (std::size_t s = hash & mask;; s = (s + 1) & mask) {
+    for (std::size_t s = hash >> vars.shift;; s = (s + 1) & mask) {
         const Variables::Slot& slot = vars.slots[s];
         if (slot.hash == hash && slot.size == size && slot.var != 0 &&
             (name.size() <= kPackedName ||
