@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <new>
 #endif
 
 namespace initform {
@@ -232,7 +233,16 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_DFL);
     std::ios::sync_with_stdio(false);
     std::vector<std::string_view> args(argv + std::min(argc, 1), argv + argc);
-    int status = initform::run(args, std::cin, std::cout);
+    int status;
+    try {
+        status = initform::run(args, std::cin, std::cout);
+    } catch (const std::bad_alloc&) {
+        // Not an input error but the machine's limit: say so where a
+        // system failure is said, and do not report success.
+        std::cout.flush();
+        std::fputs("initform: out of memory\n", stderr);
+        return 1;
+    }
     std::cout.flush();
     if (!std::cout) {
         int err = errno;
