@@ -214,7 +214,10 @@ def rand_poly(r, names):
     out = b""
     if r.random() < 0.2:
         out += b"-"
-    for i in range(r.randint(0, 6)):
+    # Now and then a long one, so that like terms combine through the term
+    # index and the running maximum degree moves many times.
+    count = r.randint(50, 400) if r.random() < 0.05 else r.randint(0, 6)
+    for i in range(count):
         if i:
             out += r.choice([b"+-", b"--", b"++", b"-+"]) if r.random() < 0.02 \
                 else r.choice([b"+", b"-"])
