@@ -1,7 +1,9 @@
 // The command-line driver: arguments, reading and checking the document,
 // the loop over its polynomials, and the output framing.
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <random>
 #include <istream>
 #include <memory>
 #include <ostream>
@@ -124,6 +126,24 @@ Document readDocument(std::istream& in) {
     return doc;
 }
 
+// A seed for the hash tables that differs from run to run, so that no
+// input can be crafted to make lookups slow. It changes no output.
+std::uint64_t hashSeed() {
+    try {
+        std::random_device device;
+        return (std::uint64_t{device()} << 32) ^ device();
+    } catch (const std::exception&) {
+        return static_cast<std::uint64_t>(
+            std::chrono::steady_clock::now().time_since_epoch().count());
+    }
+}
+
+std::uint64_t mixSeed(std::uint64_t seed) {
+    seed ^= seed >> 31;
+    seed *= 0xbf58476d1ce4e5b9ULL;
+    return seed ^ (seed >> 29);
+}
+
 void writeLine(Writer& out, std::string_view text) {
     out.put(text);
     out.lineEnd();
@@ -193,9 +213,11 @@ int run(std::span<const std::string_view> args, std::istream& in, std::ostream& 
     }
     StringList names;
     populate(names, varText, ',');
-    const Variables vars = makeVariables(std::move(names));
+    const std::uint64_t seed = hashSeed();
+    const Variables vars = makeVariables(std::move(names), seed);
 
     Polynomial p;
+    p.index.seed = mixSeed(seed);
     Polynomial reduced;
     for (std::size_t pos = 0;;) {
         const std::size_t comma = polyText.find(',', pos);

@@ -51,6 +51,7 @@ struct KeyIndex {
     std::vector<Slot> slots;
     std::uint32_t stamp = 1;
     std::size_t count = 0;  // terms indexed under the current stamp
+    std::uint64_t seed = 0; // varies the hash, so that crafted keys cannot collide
 };
 
 // A polynomial: terms with unique exponent vectors. The terms are kept in
@@ -73,6 +74,7 @@ struct Variables {
     StringList names;
     std::vector<Slot> slots;  // a power of two of them
     unsigned shift = 0;       // a hash's slot is hash >> shift
+    std::uint64_t seed = 0;   // varies the hash, so that crafted names cannot collide
 };
 
 // Restricts reading to the candidates for the initial form: a term whose
@@ -124,11 +126,13 @@ std::int32_t readNumber(std::string_view text);
 
 void populate(StringList& list, std::string_view text, char delimiter);
 std::size_t nextDelimiter(std::size_t start, std::string_view text);
-Variables makeVariables(StringList names);
+// The seed only changes where names are stored, never what is found: with a
+// seed nobody knows, no set of names can be made to collide in the table.
+Variables makeVariables(StringList names, std::uint64_t seed = 0);
 std::size_t findVariable(const Variables& vars, std::string_view name);
-// The same for a name whose hash (by hashName) is already known.
+// The same for a name whose hash (by hashName with the table's seed) is known.
 std::size_t findVariable(const Variables& vars, std::string_view name, std::uint64_t hash);
-std::uint64_t hashName(std::string_view name);
+std::uint64_t hashName(std::string_view name, std::uint64_t seed);
 void findPolyRep(Polynomial& p, std::string_view text, const Variables& vars,
                  DegreeFilter* filter = nullptr);
 void addTerm(Polynomial& p, std::string_view term, const Variables& vars,

@@ -8,8 +8,8 @@ namespace initform {
 
 namespace {
 
-std::uint64_t hashKey(std::span<const Entry> key) {
-    std::uint64_t h = 0x2545f4914f6cdd1dULL ^ key.size();
+std::uint64_t hashKey(std::span<const Entry> key, std::uint64_t seed) {
+    std::uint64_t h = (seed ^ 0x2545f4914f6cdd1dULL ^ key.size()) * 0x9e3779b97f4a7c15ULL;
     for (const Entry& e : key) {
         h ^= (std::uint64_t{e.var} << 32) | static_cast<std::uint32_t>(e.exp);
         h *= 0x9e3779b97f4a7c15ULL;
@@ -48,7 +48,7 @@ void rebuildIndex(Polynomial& p) {
         forgetTerms(index);
     }
     for (std::size_t t = 0; t < p.terms.size(); ++t) {
-        placeInIndex(index, t, static_cast<std::uint32_t>(hashKey(keyOf(p, p.terms[t]))));
+        placeInIndex(index, t, static_cast<std::uint32_t>(hashKey(keyOf(p, p.terms[t]), index.seed)));
     }
 }
 
@@ -75,7 +75,7 @@ void insertTerm(Polynomial& p, std::uint32_t count, std::int32_t c) {
     }
     const std::size_t first = p.entries.size() - count;
     const std::span<const Entry> key(p.entries.data() + first, count);
-    const auto hash = static_cast<std::uint32_t>(hashKey(key));
+    const auto hash = static_cast<std::uint32_t>(hashKey(key, index.seed));
     const std::size_t mask = index.slots.size() - 1;
     for (std::size_t s = hash & mask; index.slots[s].stamp == index.stamp; s = (s + 1) & mask) {
         const KeyIndex::Slot& slot = index.slots[s];

@@ -32,15 +32,15 @@ std::uint64_t mix(std::uint64_t h) {
 // Longer names are mixed 8 bytes at a time and compared byte for byte.
 constexpr std::size_t kPackedName = 7;
 
-std::uint64_t packedName(std::uint64_t bytes, std::size_t size) {
+std::uint64_t packedName(std::uint64_t bytes, std::size_t size, std::uint64_t seed) {
     const std::uint64_t mask = (std::uint64_t{1} << (8 * size)) - 1;
     // Multiplying by an odd number is a bijection; the table takes its
     // slot from the product's high bits, which depend on every byte.
-    return ((bytes & mask) | (std::uint64_t{size} << 56)) * 0x9e3779b97f4a7c15ULL;
+    return (((bytes & mask) | (std::uint64_t{size} << 56)) ^ seed) * 0x9e3779b97f4a7c15ULL;
 }
 
-std::uint64_t hashLongName(std::string_view s) {
-    std::uint64_t h = 0x9e3779b97f4a7c15ULL ^ s.size();
+std::uint64_t hashLongName(std::string_view s, std::uint64_t seed) {
+    std::uint64_t h = mix(seed ^ 0x9e3779b97f4a7c15ULL ^ s.size());
     std::size_t i = 0;
     for (; i + 8 <= s.size(); i += 8) {
         std::uint64_t w;
@@ -152,17 +152,18 @@ std::size_t nextDelimiter(std::size_t start, std::string_view text) {
     return npos;
 }
 
-std::uint64_t hashName(std::string_view name) {
-    if (name.size() > kPackedName) return hashLongName(name);
+std::uint64_t hashName(std::string_view name, std::uint64_t seed) {
+    if (name.size() > kPackedName) return hashLongName(name, seed);
     std::uint64_t bytes = 0;
     for (std::size_t k = 0; k < name.size(); ++k) {
         bytes |= std::uint64_t{static_cast<unsigned char>(name[k])} << (8 * k);
     }
-    return packedName(bytes, name.size());
+    return packedName(bytes, name.size(), seed);
 }
 
-Variables makeVariables(StringList names) {
+Variables makeVariables(StringList names, std::uint64_t seed) {
     Variables v;
+    v.seed = seed;
     // A sparse table: most names are found at their first slot.
     std::size_t capacity = 64;
     while (capacity < 4 * names.size()) capacity *= 2;
@@ -170,7 +171,7 @@ Variables makeVariables(StringList names) {
     v.shift = 64 - static_cast<unsigned>(std::countr_zero(capacity));
     v.names = std::move(names);
     for (std::size_t k = 0; k < v.names.size(); ++k) {
-        const std::uint64_t h = hashName(v.names[k]);
+        const std::uint64_t h = hashName(v.names[k], seed);
         if (findVariable(v, v.names[k], h) != npos) continue;  // a repeated name: keep the first
         std::size_t s = h >> v.shift;
         while (v.slots[s].var != 0) s = (s + 1) & (capacity - 1);
@@ -202,7 +203,7 @@ std::size_t findVariable(const Variables& vars, std::string_view name, std::uint
 }
 
 std::size_t findVariable(const Variables& vars, std::string_view name) {
-    return findVariable(vars, name, hashName(name));
+    return findVariable(vars, name, hashName(name, vars.seed));
 }
 
 namespace {
@@ -269,9 +270,9 @@ std::size_t readTerm(Polynomial& p, std::string_view text, std::size_t begin, st
         if (name.size() <= kPackedName && nameStart + 8 <= n) {
             std::uint64_t bytes;
             std::memcpy(&bytes, t + nameStart, 8);
-            hash = packedName(bytes, name.size());
+            hash = packedName(bytes, name.size(), vars.seed);
         } else {
-            hash = hashName(name);
+            hash = hashName(name, vars.seed);
         }
         const std::size_t var = lookUp(vars, name, hash);
         if (var == npos) {

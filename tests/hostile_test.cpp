@@ -2,6 +2,7 @@
 // the exact output the rules define, or fail clearly, and never crash.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <sstream>
 
@@ -100,6 +101,49 @@ TEST(Hostile, MillionVariablesWithMatchingWeights) {
     const std::vector<std::string_view> args{weights};
     EXPECT_EQ(run(args, in, out), 0);
     EXPECT_EQ(out.str(), "v0*v999999^2,\n0*v3\n");
+}
+
+// Names of 7 bytes whose hashes, without a seed, all share their high bits:
+// they would all want the same slot of the name table.
+std::vector<std::string> collidingNames(std::size_t count) {
+    const std::uint64_t k = 0x9e3779b97f4a7c15ULL;
+    std::uint64_t inverse = k;  // Newton's iteration for k^-1 mod 2^64
+    for (int i = 0; i < 6; ++i) inverse *= 2 - k * inverse;
+    std::vector<std::string> names;
+    for (std::uint64_t low = 0; names.size() < count; ++low) {
+        const std::uint64_t packed = ((std::uint64_t{0x2a5} << 40) | low) * inverse;
+        if (packed >> 56 != 7) continue;  // the length byte of a 7-byte name
+        std::string name(7, '\0');
+        bool usable = true;
+        for (int b = 0; b < 7; ++b) {
+            name[b] = static_cast<char>(packed >> (8 * b));
+            usable = usable && std::string_view(",\n]{}").find(name[b]) == std::string_view::npos;
+        }
+        if (usable) names.push_back(name);
+    }
+    return names;
+}
+
+TEST(Hostile, CraftedCollidingNamesStayFast) {
+    const std::vector<std::string> crafted = collidingNames(100'000);
+    // Without a seed they do collide: the same top bits, hence one slot.
+    EXPECT_EQ(hashName(crafted[0], 0) >> 40, hashName(crafted[99'999], 0) >> 40);
+    std::string doc = "Q[";
+    std::string weights = "(";
+    for (const std::string& name : crafted) {
+        doc += name + ",";
+        weights += "1,";
+    }
+    doc += "x]{" + crafted[4242] + "^2+x}";
+    weights += "1)";
+    std::istringstream in(doc);
+    std::ostringstream out;
+    const std::vector<std::string_view> args{weights};
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(run(args, in, out), 0);
+    EXPECT_EQ(out.str(), crafted[4242] + "^2\n");
+    // Quadratic probing through one cluster would take minutes.
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 10.0);
 }
 
 TEST(WriteErrors, AreFailures) {
