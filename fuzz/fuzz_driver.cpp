@@ -94,14 +94,9 @@ void checkRoundTrip(const std::vector<std::string_view>& args, const std::string
         if (!isIdentifier(name)) return;
     if (!exponentsNonNegative(original)) return;
     if (reduce) {
-        const std::string_view arg = args[0];
-        StringList pieces;
-        populate(pieces, arg.substr(1, arg.size() - 2), ',');
-        WeightVector w;
-        for (std::string_view piece : pieces) {
-            w.push_back(readNumber(piece));
-            if (w.back() < 0) return;
-        }
+        const WeightVector w = readWeights(args[0]);
+        for (std::int32_t weight : w)
+            if (weight < 0) return;
         const std::string joinedOutput = joinLines(output);
         if (!degreesNonNegative(parseDocument(joinedOutput), w)) return;
     }

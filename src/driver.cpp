@@ -62,16 +62,6 @@ constexpr std::string_view kUsage[] = {
     "Exit status: 0 on success, 1 on bad input or a failed write, 255 without VECTOR.",
 };
 
-// The first argument without its first and last character, cut at ','.
-WeightVector readWeights(std::string_view arg) {
-    StringList pieces;
-    populate(pieces, arg.substr(1, arg.size() - 2), ',');
-    WeightVector weights;
-    weights.reserve(pieces.size());
-    for (std::string_view piece : pieces) weights.push_back(readNumber(piece));
-    return weights;
-}
-
 // The input document with its line ends removed.
 struct Document {
     std::unique_ptr<char[]> data;
@@ -150,6 +140,15 @@ void writeLine(Writer& out, std::string_view text) {
 }
 
 }  // namespace
+
+WeightVector readWeights(std::string_view arg) {
+    StringList pieces;
+    populate(pieces, arg.substr(1, arg.size() - 2), ',');
+    WeightVector weights;
+    weights.reserve(pieces.size());
+    for (std::string_view piece : pieces) weights.push_back(readNumber(piece));
+    return weights;
+}
 
 int run(std::span<const std::string_view> args, std::istream& in, std::ostream& out) {
     Writer w(out);

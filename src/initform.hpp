@@ -166,6 +166,10 @@ ExponentVector denseKey(std::span<const Entry> key, std::size_t dimension);
 
 // --- command-line driver ---
 
+// The weights of a non-empty first argument: the text without its first and
+// last character, cut at ','.
+WeightVector readWeights(std::string_view arg);
+
 // Runs the filter: args are the command-line arguments after the program
 // name. Returns the process exit status.
 int run(std::span<const std::string_view> args, std::istream& in, std::ostream& out);
