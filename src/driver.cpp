@@ -6,6 +6,7 @@
 #include <random>
 #include <istream>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -141,14 +142,139 @@ void writeLine(Writer& out, std::string_view text) {
 
 }  // namespace
 
-WeightVector readWeights(std::string_view arg) {
+template <class A>
+WeightVectorOf<A> readWeights(std::string_view arg) {
     StringList pieces;
     populate(pieces, arg.substr(1, arg.size() - 2), ',');
-    WeightVector weights;
+    WeightVectorOf<A> weights;
     weights.reserve(pieces.size());
-    for (std::string_view piece : pieces) weights.push_back(readNumber(piece));
+    for (std::string_view piece : pieces) {
+        const std::optional<typename A::Weight> w = A::readInteger(piece);
+        if (!w) throw OutOfRange("Weight", piece);
+        weights.push_back(*w);
+    }
     return weights;
 }
+template WeightVectorOf<Wrapping> readWeights<Wrapping>(std::string_view);
+template WeightVectorOf<Exact> readWeights<Exact>(std::string_view);
+
+Switches readSwitches(std::span<const std::string_view> args) {
+    Switches s;
+    for (std::size_t k = 1; k < args.size(); ++k) s.exact = s.exact || args[k] == "--exact";
+    const std::size_t last = s.exact ? args.size() : std::min<std::size_t>(args.size(), 3);
+    for (std::size_t k = 1; k < last; ++k) {
+        s.reduce = s.reduce || args[k] == "--reduce";
+        s.ring = s.ring || args[k] == "--ring";
+    }
+    return s;
+}
+
+namespace {
+
+void report(Writer& w, const BadInput& error) {
+    w.put("Bad input: ");
+    w.put(error.message);
+    w.lineEnd();
+}
+
+// The two texts a well-framed document holds.
+struct Frame {
+    std::string_view varText;
+    std::string_view polyText;
+};
+
+// Checks the document's framing; writes the message of the first fault.
+std::optional<Frame> frameDocument(std::string_view text, Writer& w) {
+    if (!text.starts_with("Q[")) {
+        writeLine(w, "Bad input: Must start with 'Q['");
+        return std::nullopt;
+    }
+    const std::size_t h = text.find("]{");
+    if (h == npos) {
+        writeLine(w, "Bad input: Couldn't find ']{'");
+        return std::nullopt;
+    }
+    const std::size_t e = text.find('}');
+    if (e == npos) {
+        writeLine(w, "Bad input: Couldn't find '}'");
+        return std::nullopt;
+    }
+    // A '}' inside the variable text leaves the polynomials running to the end.
+    return Frame{text.substr(2, h - 2), text.substr(h + 2, e > h ? e - h - 2 : npos)};
+}
+
+// True when there is one weight per variable; otherwise writes the message.
+bool dimensionsMatch(std::string_view varText, std::size_t weights, Writer& w) {
+    const std::size_t names = static_cast<std::size_t>(std::count(varText.begin(), varText.end(), ',')) + 1;
+    if (names == weights) return true;
+    w.put("Dimension of standard input (");
+    w.put(std::to_string(names));
+    w.put(") and vector-argument (");
+    w.put(std::to_string(weights));
+    w.put(") doesn't match");
+    w.lineEnd();
+    return false;
+}
+
+// Prints the initial form of every polynomial of the list, separated by
+// "," and a line end. Returns the exit status so far.
+template <class A>
+int filterPolynomials(std::string_view polyText, const Variables& vars, const WeightVectorOf<A>& weights,
+                      bool reduce, Writer& w) {
+    PolynomialOf<A> p;
+    p.index.seed = mixSeed(vars.seed);
+    PolynomialOf<A> reduced;
+    for (std::size_t pos = 0;;) {
+        const std::size_t comma = polyText.find(',', pos);
+        clearPoly(p);
+        DegreeFilterOf<A> filter{weights};
+        try {
+            findPolyRep(p, polyText.substr(pos, comma == npos ? npos : comma - pos), vars, &filter);
+            transformToInitial(p, std::span<const typename A::Weight>(weights));
+            if (reduce) reducePoly(p, reduced);
+        } catch (const BadInput& error) {
+            report(w, error);
+            return 1;
+        }
+        printPoly(reduce ? reduced : p, vars.names, w);
+        if (comma == npos) return 0;
+        w.put(',');
+        w.lineEnd();
+        if (!w.ok()) return 1;
+        pos = comma + 1;
+    }
+}
+
+// Filters the document on `in` with the weights of `arg`.
+template <class A>
+int filterDocument(std::string_view arg, const Switches& switches, std::istream& in, Writer& w) {
+    WeightVectorOf<A> weights;
+    try {
+        weights = readWeights<A>(arg);  // before the input is read
+    } catch (const BadInput& error) {
+        report(w, error);
+        return 1;
+    }
+    const Document doc = readDocument(in);
+    const std::optional<Frame> frame = frameDocument(doc.text(), w);
+    if (!frame) return 1;
+    if (switches.ring) {
+        w.put("Q[");
+        w.put(frame->varText);
+        w.put("]{");
+        w.lineEnd();
+    }
+    if (!dimensionsMatch(frame->varText, weights.size(), w)) return 1;
+    StringList names;
+    populate(names, frame->varText, ',');
+    const Variables vars = makeVariables(std::move(names), hashSeed());
+    if (filterPolynomials<A>(frame->polyText, vars, weights, switches.reduce, w) != 0) return 1;
+    if (switches.ring) w.put('}');
+    w.lineEnd();
+    return w.ok() ? 0 : 1;
+}
+
+}  // namespace
 
 int run(std::span<const std::string_view> args, std::istream& in, std::ostream& out) {
     Writer w(out);
@@ -166,84 +292,9 @@ int run(std::span<const std::string_view> args, std::istream& in, std::ostream& 
         writeLine(w, "initform " INITFORM_VERSION);
         return w.ok() ? 0 : 1;
     }
-    const WeightVector weights = readWeights(args[0]);
-    bool reduce = false;
-    bool ring = false;
-    for (std::size_t k = 1; k < std::min<std::size_t>(args.size(), 3); ++k) {
-        reduce = reduce || args[k] == "--reduce";
-        ring = ring || args[k] == "--ring";
-    }
-
-    const Document doc = readDocument(in);
-    const std::string_view text = doc.text();
-    if (!text.starts_with("Q[")) {
-        writeLine(w, "Bad input: Must start with 'Q['");
-        return 1;
-    }
-    const std::size_t h = text.find("]{");
-    if (h == npos) {
-        writeLine(w, "Bad input: Couldn't find ']{'");
-        return 1;
-    }
-    const std::size_t e = text.find('}');
-    if (e == npos) {
-        writeLine(w, "Bad input: Couldn't find '}'");
-        return 1;
-    }
-
-    const std::string_view varText = text.substr(2, h - 2);
-    // A '}' inside the variable text leaves the polynomials running to the end.
-    const std::string_view polyText = text.substr(h + 2, e > h ? e - h - 2 : npos);
-    if (ring) {
-        w.put("Q[");
-        w.put(varText);
-        w.put("]{");
-        w.lineEnd();
-    }
-    const std::size_t nameCount = static_cast<std::size_t>(std::count(varText.begin(), varText.end(), ',')) + 1;
-    if (nameCount != weights.size()) {
-        w.put("Dimension of standard input (");
-        w.put(std::to_string(nameCount));
-        w.put(") and vector-argument (");
-        w.put(std::to_string(weights.size()));
-        w.put(") doesn't match");
-        w.lineEnd();
-        return 1;
-    }
-    StringList names;
-    populate(names, varText, ',');
-    const std::uint64_t seed = hashSeed();
-    const Variables vars = makeVariables(std::move(names), seed);
-
-    Polynomial p;
-    p.index.seed = mixSeed(seed);
-    Polynomial reduced;
-    for (std::size_t pos = 0;;) {
-        const std::size_t comma = polyText.find(',', pos);
-        const std::string_view piece = polyText.substr(pos, comma == npos ? npos : comma - pos);
-        clearPoly(p);
-        DegreeFilter filter{weights};
-        try {
-            findPolyRep(p, piece, vars, &filter);
-        } catch (const UnknownVariable& unknown) {
-            w.put("Bad input: Unknown variable '");
-            w.put(unknown.name);
-            w.put('\'');
-            w.lineEnd();
-            return 1;
-        }
-        transformToInitial(p, weights);
-        if (reduce) reducePoly(p, reduced);
-        printPoly(reduce ? reduced : p, vars.names, w);
-        if (comma == npos) break;
-        w.put(',');
-        w.lineEnd();
-        if (!w.ok()) return 1;
-        pos = comma + 1;
-    }
-    if (ring) w.put('}');
-    w.lineEnd();
-    return w.ok() ? 0 : 1;
+    const Switches switches = readSwitches(args);
+    return switches.exact ? filterDocument<Exact>(args[0], switches, in, w)
+                          : filterDocument<Wrapping>(args[0], switches, in, w);
 }
 
 }  // namespace initform

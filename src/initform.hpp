@@ -1,43 +1,206 @@
-// Shared types of initform: polynomials with 32-bit integer coefficients in
-// named variables, their exponent and weight vectors, and the lists of text
-// pieces the document is cut into.
+// Shared types of initform: polynomials with integer or rational
+// coefficients in named variables, their exponent and weight vectors, and
+// the lists of text pieces the document is cut into.
+//
+// The reader, the operations and the printer are written once, as templates
+// over an arithmetic: `Wrapping` computes in 32 bits with wrap-around (the
+// default), `Exact` computes over Q without loss (--exact). An arithmetic
+// names its number types and the few operations that differ between the two.
 #pragma once
 
+#include <gmpxx.h>
+
+#include <compare>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <iosfwd>
+#include <optional>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace initform {
 
-// One exponent per ring variable, in the order the ring header names them.
-using ExponentVector = std::vector<std::int32_t>;
-// One weight per ring variable, read from the first argument.
-using WeightVector = std::vector<std::int32_t>;
 // Pieces of the input document (or of an argument); they point into a
 // buffer that outlives the list.
 using StringList = std::vector<std::string_view>;
 
 inline constexpr std::size_t npos = std::string_view::npos;
 
+class Writer;
+
+// --- input errors ---
+
+// An error in the document or in the arguments; the driver writes
+// "Bad input: " and the message. The message may hold any byte, NUL included.
+struct BadInput : std::exception {
+    explicit BadInput(std::string message) : message(std::move(message)) {}
+    const char* what() const noexcept override { return "bad input"; }
+    std::string message;
+};
+
+// A factor names no ring variable.
+struct UnknownVariable : BadInput {
+    explicit UnknownVariable(std::string_view name)
+        : BadInput("Unknown variable '" + std::string(name) + "'"), name(name) {}
+    std::string name;
+};
+
+// Exact mode: a number, or a sum of exponents, that leaves the 64-bit range.
+struct OutOfRange : BadInput {
+    OutOfRange(std::string_view what, std::string_view text)
+        : BadInput(std::string(what) + " out of range '" + std::string(text) + "'") {}
+};
+
+// Exact mode: a coefficient such as 3/0.
+struct ZeroDenominator : BadInput {
+    explicit ZeroDenominator(std::string_view text)
+        : BadInput("Zero denominator '" + std::string(text) + "'") {}
+};
+
+// --- the two arithmetics ---
+
+// A term's coefficient as it stands in the text: the numerator's digits,
+// the denominator's (empty for an integer), and the term's sign. `value`
+// holds the numerator as a number when it has at most kSafeDigits digits.
+// A term without a coefficient factor has the coefficient 1 or -1 (unit).
+struct CoeffText {
+    std::string_view num;
+    std::string_view den;
+    std::uint64_t value = 0;
+    bool negative = false;
+    bool unit = true;
+};
+
+// Runs of at most this many digits are read in one 64-bit pass without loss.
+inline constexpr std::size_t kSafeDigits = 18;
+
+// Numbers of 32 bits that wrap around, as the document format defines them.
+struct Wrapping {
+    static constexpr bool exact = false;
+    using Exponent = std::int32_t;
+    using Weight = std::int32_t;
+    using Degree = std::int32_t;
+    using Coeff = std::int32_t;
+    // Coefficients need no storage beside the terms.
+    struct Pool {
+        void clear() {}
+    };
+
+    static void addProduct(Degree& d, Exponent e, Weight w) {
+        d = static_cast<Degree>(static_cast<std::uint32_t>(d) +
+                                static_cast<std::uint32_t>(e) * static_cast<std::uint32_t>(w));
+    }
+    // sum += e; false when the result is out of range (never, here).
+    static bool addExponent(Exponent& sum, Exponent e) {
+        sum = static_cast<Exponent>(static_cast<std::uint32_t>(sum) + static_cast<std::uint32_t>(e));
+        return true;
+    }
+    static bool subExponent(Exponent& v, Exponent g) {
+        v = static_cast<Exponent>(static_cast<std::uint32_t>(v) - static_cast<std::uint32_t>(g));
+        return true;
+    }
+    // An exponent or weight read from text; nullopt when out of range (never).
+    static std::optional<Exponent> readInteger(std::string_view text);
+    // An exponent of at most kSafeDigits digits.
+    static Exponent exponentFromDigits(std::uint64_t value) {
+        return static_cast<Exponent>(static_cast<std::uint32_t>(value));
+    }
+    static Coeff makeCoeff(Pool&, const CoeffText& c);
+    // 1 or -1 for those coefficients, else 0.
+    static int unitSign(Coeff c) { return c == 1 ? 1 : (c == -1 ? -1 : 0); }
+    static void addCoeff(Pool&, Coeff& into, Coeff c) {
+        into = static_cast<Coeff>(static_cast<std::uint32_t>(into) + static_cast<std::uint32_t>(c));
+    }
+    static Coeff copyCoeff(const Pool&, Coeff c, Pool&) { return c; }
+    static bool isNegative(const Pool&, Coeff c) { return c < 0; }
+    static void printCoeff(const Pool&, Coeff c, Writer& out);
+};
+
+__extension__ typedef __int128 Int128;
+
+// An exact weighted degree: in 128 bits while it fits, in GMP beyond.
+struct ExactDegree {
+    Int128 small = 0;
+    std::optional<mpz_class> big;  // the value, when set
+};
+std::strong_ordering operator<=>(const ExactDegree& a, const ExactDegree& b);
+inline bool operator==(const ExactDegree& a, const ExactDegree& b) { return (a <=> b) == 0; }
+
+// An exact coefficient: a 64-bit integer, or a rational kept in the
+// polynomial's pool. A value that fits the integer is always kept there.
+struct ExactCoeff {
+    std::int64_t small = 0;
+    std::uint32_t big = 0;  // 0: `small` is the value; k: pool slot k - 1
+};
+
+// Rationals of any size, exponents and weights of 64 bits (--exact).
+struct Exact {
+    static constexpr bool exact = true;
+    using Exponent = std::int64_t;
+    using Weight = std::int64_t;
+    using Degree = ExactDegree;
+    using Coeff = ExactCoeff;
+    // The rationals of one polynomial. Slots are reused from one polynomial
+    // to the next, so that their memory is allocated once.
+    struct Pool {
+        std::deque<mpq_class> values;
+        std::size_t used = 0;
+        std::string scratch;  // digits being converted
+        void clear() { used = 0; }
+    };
+
+    static void addProduct(Degree& d, Exponent e, Weight w);
+    static bool addExponent(Exponent& sum, Exponent e) { return !__builtin_add_overflow(sum, e, &sum); }
+    static bool subExponent(Exponent& v, Exponent g) { return !__builtin_sub_overflow(v, g, &v); }
+    static std::optional<Exponent> readInteger(std::string_view text);
+    static Exponent exponentFromDigits(std::uint64_t value) {
+        return static_cast<Exponent>(value);  // below 10^18: exact
+    }
+    static Coeff makeCoeff(Pool& pool, const CoeffText& c);
+    static int unitSign(Coeff c) {
+        return c.big != 0 || (c.small != 1 && c.small != -1) ? 0 : static_cast<int>(c.small);
+    }
+    static void addCoeff(Pool& pool, Coeff& into, Coeff c);
+    static Coeff copyCoeff(const Pool& from, Coeff c, Pool& to);
+    static bool isNegative(const Pool& pool, Coeff c) {
+        return c.big ? sgn(pool.values[c.big - 1]) < 0 : c.small < 0;
+    }
+    static void printCoeff(const Pool& pool, Coeff c, Writer& out);
+};
+
+// Reads a number the way base-10 strtol reads it (leading white space, an
+// optional sign, the longest run of digits, no digits is 0); nullopt when
+// its value leaves the signed 64-bit range.
+std::optional<std::int64_t> readExact64(std::string_view text);
+
+// --- polynomials ---
+
+// One exponent per ring variable, in the order the ring header names them.
+template <class A>
+using ExponentVectorOf = std::vector<typename A::Exponent>;
+// One weight per ring variable, read from the first argument.
+template <class A>
+using WeightVectorOf = std::vector<typename A::Weight>;
+
 // A nonzero exponent of one variable within a term's exponent vector.
-struct Entry {
+template <class A>
+struct EntryOf {
     std::uint32_t var;
-    std::int32_t exp;
+    typename A::Exponent exp;
 };
 
 // A term: its coefficient and its exponent vector, stored sparsely as the
 // entries [first, first + count) of the polynomial's entry pool, ordered by
 // variable index and without zero exponents. Two terms have the same
 // exponent vector exactly when their entry lists are equal.
-struct Term {
+template <class A>
+struct TermOf {
     std::size_t first;
     std::uint32_t count;
-    std::int32_t coeff;
+    typename A::Coeff coeff;
 };
 
 // Finds a term by its exponent vector while a polynomial is read, so that
@@ -57,11 +220,20 @@ struct KeyIndex {
 // A polynomial: terms with unique exponent vectors. The terms are kept in
 // the order they were first read; printPoly writes them in ascending key
 // order (exponent vectors compared entry by entry, as signed numbers).
-struct Polynomial {
-    std::vector<Term> terms;
-    std::vector<Entry> entries;
+template <class A>
+struct PolynomialOf {
+    std::vector<TermOf<A>> terms;
+    std::vector<EntryOf<A>> entries;
     KeyIndex index;
+    typename A::Pool pool;
 };
+
+using ExponentVector = ExponentVectorOf<Wrapping>;
+using WeightVector = WeightVectorOf<Wrapping>;
+using Entry = EntryOf<Wrapping>;
+using Term = TermOf<Wrapping>;
+using Polynomial = PolynomialOf<Wrapping>;
+using ExactPolynomial = PolynomialOf<Exact>;
 
 // The ring's variable names with a hash table for finding a factor's name.
 // A name that occurs twice is found at its first position.
@@ -80,17 +252,12 @@ struct Variables {
 // Restricts reading to the candidates for the initial form: a term whose
 // weighted degree is below that of a term already read (or below 0) can
 // never be part of it, because like terms share their degree.
-struct DegreeFilter {
-    std::span<const std::int32_t> weights;
-    std::int32_t floor = 0;
+template <class A>
+struct DegreeFilterOf {
+    std::span<const typename A::Weight> weights;
+    typename A::Degree floor{};
 };
-
-// Thrown when a factor names no ring variable.
-struct UnknownVariable : std::runtime_error {
-    explicit UnknownVariable(std::string_view name)
-        : std::runtime_error("unknown variable"), name(name) {}
-    std::string name;
-};
+using DegreeFilter = DegreeFilterOf<Wrapping>;
 
 // Collects output and hands it to a stream. A line end is '\n' followed by
 // a flush of the stream; between line ends, output is passed on in large
@@ -100,7 +267,10 @@ public:
     explicit Writer(std::ostream& out) : out_(out) {}
     void put(char c) { buf_.push_back(c); }
     void put(std::string_view s) { buf_.append(s); }
-    void putNumber(std::int32_t n);
+    void putNumber(std::int64_t n);
+    // Room for n more characters; `commit` keeps those written before `end`.
+    char* reserve(std::size_t n);
+    void commit(const char* end) { buf_.resize(static_cast<std::size_t>(end - buf_.data())); }
     void lineEnd();
     // Passes collected output on without a flush once there is a lot of it.
     void spillIfLarge() {
@@ -133,42 +303,73 @@ std::size_t findVariable(const Variables& vars, std::string_view name);
 // The same for a name whose hash (by hashName with the table's seed) is known.
 std::size_t findVariable(const Variables& vars, std::string_view name, std::uint64_t hash);
 std::uint64_t hashName(std::string_view name, std::uint64_t seed);
-void findPolyRep(Polynomial& p, std::string_view text, const Variables& vars,
-                 DegreeFilter* filter = nullptr);
-void addTerm(Polynomial& p, std::string_view term, const Variables& vars,
-             DegreeFilter* filter = nullptr);
-void printPoly(const Polynomial& p, const StringList& names, Writer& out);
-bool printKoeff(std::int32_t c, bool plus, Writer& out);
-bool printVars(std::span<const Entry> key, bool star, const StringList& names,
-               Writer& out);
+// Reads a polynomial text into p, adding to its terms. With a filter, only
+// the terms that can still be part of the initial form are kept.
+template <class A>
+void findPolyRep(PolynomialOf<A>& p, std::string_view text, const Variables& vars,
+                 DegreeFilterOf<A>* filter = nullptr);
+// Reads one term (the whole text) into p.
+template <class A>
+void addTerm(PolynomialOf<A>& p, std::string_view term, const Variables& vars,
+             DegreeFilterOf<A>* filter = nullptr);
+template <class A>
+void printPoly(const PolynomialOf<A>& p, const StringList& names, Writer& out);
+// Writes a term's sign and coefficient; true when a '*' must come before a
+// variable that follows.
+template <class A>
+bool printKoeff(const typename A::Pool& pool, typename A::Coeff c, bool plus, Writer& out);
+template <class A>
+bool printVars(std::span<const EntryOf<A>> key, bool star, const StringList& names, Writer& out);
 
 // --- polynomial operations ---
 
-inline std::span<const Entry> keyOf(const Polynomial& p, const Term& t) {
+template <class A>
+std::span<const EntryOf<A>> keyOf(const PolynomialOf<A>& p, const TermOf<A>& t) {
     return {p.entries.data() + t.first, t.count};
 }
 // Empties the index in constant time (slots of older stamps count as free).
 void forgetTerms(KeyIndex& index);
-void clearPoly(Polynomial& p);
+template <class A>
+void clearPoly(PolynomialOf<A>& p);
 // Inserts the exponent vector stored in the last `count` entries of the
 // pool with coefficient c, or adds c to the term that already has it.
-void insertTerm(Polynomial& p, std::uint32_t count, std::int32_t c);
+template <class A>
+void insertTerm(PolynomialOf<A>& p, std::uint32_t count, typename A::Coeff c);
 // Lexicographic comparison of two exponent vectors: negative, 0, positive.
-int compareKeys(std::span<const Entry> a, std::span<const Entry> b);
+template <class A>
+int compareKeys(std::span<const EntryOf<A>> a, std::span<const EntryOf<A>> b);
 std::int32_t dot(std::span<const std::int32_t> a, std::span<const std::int32_t> b);
-std::int32_t dot(std::span<const Entry> key, std::span<const std::int32_t> weights);
-void transformToInitial(Polynomial& p, std::span<const std::int32_t> weights);
-Polynomial reducePoly(const Polynomial& p);
+// The weighted degree of a term.
+template <class A>
+typename A::Degree dot(std::span<const EntryOf<A>> key, std::span<const typename A::Weight> weights);
+template <class A>
+void transformToInitial(PolynomialOf<A>& p, std::span<const typename A::Weight> weights);
+template <class A>
+PolynomialOf<A> reducePoly(const PolynomialOf<A>& p);
 // The same, written into `result` (whose storage is reused).
-void reducePoly(const Polynomial& p, Polynomial& result);
+template <class A>
+void reducePoly(const PolynomialOf<A>& p, PolynomialOf<A>& result);
 // The dense exponent vector of a term, for tests and diagnostics.
-ExponentVector denseKey(std::span<const Entry> key, std::size_t dimension);
+template <class A>
+ExponentVectorOf<A> denseKey(std::span<const EntryOf<A>> key, std::size_t dimension);
 
 // --- command-line driver ---
 
 // The weights of a non-empty first argument: the text without its first and
-// last character, cut at ','.
-WeightVector readWeights(std::string_view arg);
+// last character, cut at ','. Throws OutOfRange for a weight the arithmetic
+// cannot hold.
+template <class A = Wrapping>
+WeightVectorOf<A> readWeights(std::string_view arg);
+
+// The switches after the first argument.
+struct Switches {
+    bool reduce = false;
+    bool ring = false;
+    bool exact = false;
+};
+// "--exact" anywhere after the first argument; "--reduce" and "--ring" in
+// the second and third position, or anywhere with "--exact".
+Switches readSwitches(std::span<const std::string_view> args);
 
 // Runs the filter: args are the command-line arguments after the program
 // name. Returns the process exit status.

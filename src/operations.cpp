@@ -1,6 +1,8 @@
 // Operations on polynomials: combining like terms, weighted degrees, the
 // initial form and the division by the largest common monomial.
 #include <algorithm>
+#include <string>
+#include <type_traits>
 
 #include "initform.hpp"
 
@@ -8,10 +10,12 @@ namespace initform {
 
 namespace {
 
-std::uint64_t hashKey(std::span<const Entry> key, std::uint64_t seed) {
+template <class A>
+std::uint64_t hashKey(std::span<const EntryOf<A>> key, std::uint64_t seed) {
+    using Bits = std::make_unsigned_t<typename A::Exponent>;
     std::uint64_t h = (seed ^ 0x2545f4914f6cdd1dULL ^ key.size()) * 0x9e3779b97f4a7c15ULL;
-    for (const Entry& e : key) {
-        h ^= (std::uint64_t{e.var} << 32) | static_cast<std::uint32_t>(e.exp);
+    for (const EntryOf<A>& e : key) {
+        h ^= (std::uint64_t{e.var} << 32) ^ static_cast<Bits>(e.exp);
         h *= 0x9e3779b97f4a7c15ULL;
         h ^= h >> 29;
     }
@@ -19,9 +23,10 @@ std::uint64_t hashKey(std::span<const Entry> key, std::uint64_t seed) {
     return h ^ (h >> 31);
 }
 
-bool sameKey(std::span<const Entry> a, std::span<const Entry> b) {
+template <class A>
+bool sameKey(std::span<const EntryOf<A>> a, std::span<const EntryOf<A>> b) {
     return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](const Entry& x, const Entry& y) {
+           std::equal(a.begin(), a.end(), b.begin(), [](const EntryOf<A>& x, const EntryOf<A>& y) {
                return x.var == y.var && x.exp == y.exp;
            });
 }
@@ -36,7 +41,8 @@ void placeInIndex(KeyIndex& index, std::size_t term, std::uint32_t hash) {
 
 // Makes the index cover exactly the polynomial's terms, with room for one
 // more. Needed after the terms were rearranged, and when it fills up.
-void rebuildIndex(Polynomial& p) {
+template <class A>
+void rebuildIndex(PolynomialOf<A>& p) {
     KeyIndex& index = p.index;
     std::size_t capacity = std::max<std::size_t>(index.slots.size(), 16);
     while (capacity < 2 * (p.terms.size() + 1)) capacity *= 2;
@@ -48,7 +54,7 @@ void rebuildIndex(Polynomial& p) {
         forgetTerms(index);
     }
     for (std::size_t t = 0; t < p.terms.size(); ++t) {
-        placeInIndex(index, t, static_cast<std::uint32_t>(hashKey(keyOf(p, p.terms[t]), index.seed)));
+        placeInIndex(index, t, static_cast<std::uint32_t>(hashKey<A>(keyOf(p, p.terms[t]), index.seed)));
     }
 }
 
@@ -62,28 +68,30 @@ void forgetTerms(KeyIndex& index) {
     }
 }
 
-void clearPoly(Polynomial& p) {
+template <class A>
+void clearPoly(PolynomialOf<A>& p) {
     p.terms.clear();
     p.entries.clear();
+    p.pool.clear();
     forgetTerms(p.index);
 }
 
-void insertTerm(Polynomial& p, std::uint32_t count, std::int32_t c) {
+template <class A>
+void insertTerm(PolynomialOf<A>& p, std::uint32_t count, typename A::Coeff c) {
     KeyIndex& index = p.index;
     if (index.count != p.terms.size() || 2 * (p.terms.size() + 1) > index.slots.size()) {
         rebuildIndex(p);
     }
     const std::size_t first = p.entries.size() - count;
-    const std::span<const Entry> key(p.entries.data() + first, count);
-    const auto hash = static_cast<std::uint32_t>(hashKey(key, index.seed));
+    const std::span<const EntryOf<A>> key(p.entries.data() + first, count);
+    const auto hash = static_cast<std::uint32_t>(hashKey<A>(key, index.seed));
     const std::size_t mask = index.slots.size() - 1;
     for (std::size_t s = hash & mask; index.slots[s].stamp == index.stamp; s = (s + 1) & mask) {
         const KeyIndex::Slot& slot = index.slots[s];
         if (slot.hash != hash) continue;
-        Term& t = p.terms[slot.term];
-        if (sameKey(keyOf(p, t), key)) {
-            t.coeff = static_cast<std::int32_t>(static_cast<std::uint32_t>(t.coeff) +
-                                                static_cast<std::uint32_t>(c));
+        TermOf<A>& t = p.terms[slot.term];
+        if (sameKey<A>(keyOf(p, t), key)) {
+            A::addCoeff(p.pool, t.coeff, c);
             p.entries.resize(first);
             return;
         }
@@ -92,7 +100,8 @@ void insertTerm(Polynomial& p, std::uint32_t count, std::int32_t c) {
     placeInIndex(index, p.terms.size() - 1, hash);
 }
 
-int compareKeys(std::span<const Entry> a, std::span<const Entry> b) {
+template <class A>
+int compareKeys(std::span<const EntryOf<A>> a, std::span<const EntryOf<A>> b) {
     // An absent entry stands for the exponent 0.
     std::size_t i = 0;
     std::size_t j = 0;
@@ -114,18 +123,21 @@ std::int32_t dot(std::span<const std::int32_t> a, std::span<const std::int32_t> 
     return static_cast<std::int32_t>(sum);
 }
 
-std::int32_t dot(std::span<const Entry> key, std::span<const std::int32_t> weights) {
-    std::uint32_t sum = 0;
-    for (const Entry& e : key) {
-        sum += static_cast<std::uint32_t>(e.exp) * static_cast<std::uint32_t>(weights[e.var]);
-    }
-    return static_cast<std::int32_t>(sum);
+template <class A>
+typename A::Degree dot(std::span<const EntryOf<A>> key, std::span<const typename A::Weight> weights) {
+    typename A::Degree sum{};
+    for (const EntryOf<A>& e : key) A::addProduct(sum, e.exp, weights[e.var]);
+    return sum;
 }
 
-void transformToInitial(Polynomial& p, std::span<const std::int32_t> weights) {
-    std::int32_t max = 0;  // the initial form never takes a degree below 0
-    for (const Term& t : p.terms) max = std::max(max, dot(keyOf(p, t), weights));
-    auto below = [&](const Term& t) { return dot(keyOf(p, t), weights) < max; };
+template <class A>
+void transformToInitial(PolynomialOf<A>& p, std::span<const typename A::Weight> weights) {
+    typename A::Degree max{};  // the initial form never takes a degree below 0
+    for (const TermOf<A>& t : p.terms) {
+        typename A::Degree d = dot<A>(keyOf(p, t), weights);
+        if (max < d) max = std::move(d);
+    }
+    auto below = [&](const TermOf<A>& t) { return dot<A>(keyOf(p, t), weights) < max; };
     p.terms.erase(std::remove_if(p.terms.begin(), p.terms.end(), below), p.terms.end());
     // Positions changed; the index is rebuilt if more terms are added.
     forgetTerms(p.index);
@@ -137,70 +149,94 @@ namespace {
 // monomial dividing every term: for each variable the smallest exponent over
 // all terms, where a term without the variable counts as exponent 0. Only
 // the nonzero entries are written. Returns their number.
-std::size_t commonMonomial(const Polynomial& p, std::vector<Entry>& pool) {
+template <class A>
+std::size_t commonMonomial(const PolynomialOf<A>& p, std::vector<EntryOf<A>>& pool) {
     const std::size_t start = pool.size();
-    for (const Term& t : p.terms) {
-        std::span<const Entry> key = keyOf(p, t);
+    for (const TermOf<A>& t : p.terms) {
+        std::span<const EntryOf<A>> key = keyOf(p, t);
         pool.insert(pool.end(), key.begin(), key.end());
     }
     std::sort(pool.begin() + static_cast<std::ptrdiff_t>(start), pool.end(),
-              [](const Entry& a, const Entry& b) { return a.var < b.var; });
+              [](const EntryOf<A>& a, const EntryOf<A>& b) { return a.var < b.var; });
     std::size_t out = start;
     for (std::size_t i = start; i < pool.size();) {
         const std::uint32_t var = pool[i].var;
         std::size_t holders = 0;
-        std::int32_t least = pool[i].exp;
+        typename A::Exponent least = pool[i].exp;
         for (; i < pool.size() && pool[i].var == var; ++i, ++holders) least = std::min(least, pool[i].exp);
-        if (holders < p.terms.size()) least = std::min(least, 0);
+        if (holders < p.terms.size()) least = std::min<typename A::Exponent>(least, 0);
         if (least != 0) pool[out++] = {var, least};
     }
     pool.resize(out);
     return out - start;
 }
 
+// Appends to `result` the key E - g of a term, over the union of both entry
+// lists; g is the first gSize entries of the result's pool.
+template <class A>
+void subtractKey(std::span<const EntryOf<A>> key, std::size_t gSize, std::vector<EntryOf<A>>& pool) {
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < key.size() || j < gSize) {
+        const EntryOf<A>* g = pool.data();
+        std::uint32_t var;
+        typename A::Exponent value = 0;
+        if (j == gSize || (i < key.size() && key[i].var <= g[j].var)) {
+            var = key[i].var;
+            value = key[i++].exp;
+        } else {
+            var = g[j].var;
+        }
+        if (j < gSize && g[j].var == var && !A::subExponent(value, g[j++].exp)) {
+            throw OutOfRange("Exponent", "reduced exponent of variable " + std::to_string(var + 1));
+        }
+        if (value != 0) pool.push_back({var, value});
+    }
+}
+
 }  // namespace
 
-void reducePoly(const Polynomial& p, Polynomial& result) {
+template <class A>
+void reducePoly(const PolynomialOf<A>& p, PolynomialOf<A>& result) {
     clearPoly(result);
     // The common monomial g goes first in the result's pool; the new keys
     // follow it, and g is removed at the end.
     const std::size_t gSize = commonMonomial(p, result.entries);
     result.terms.reserve(p.terms.size());
-    for (const Term& t : p.terms) {
-        // E - g over the union of both entry lists, wrapping in 32 bits.
-        const std::span<const Entry> key = keyOf(p, t);
+    for (const TermOf<A>& t : p.terms) {
         const std::size_t first = result.entries.size();
-        std::size_t i = 0;
-        std::size_t j = 0;
-        while (i < key.size() || j < gSize) {
-            const Entry* g = result.entries.data();
-            std::uint32_t var;
-            std::uint32_t value = 0;
-            if (j == gSize || (i < key.size() && key[i].var <= g[j].var)) {
-                var = key[i].var;
-                value = static_cast<std::uint32_t>(key[i++].exp);
-            } else {
-                var = g[j].var;
-            }
-            if (j < gSize && g[j].var == var) value -= static_cast<std::uint32_t>(g[j++].exp);
-            if (value != 0) result.entries.push_back({var, static_cast<std::int32_t>(value)});
-        }
-        result.terms.push_back({first - gSize,
-                                static_cast<std::uint32_t>(result.entries.size() - first), t.coeff});
+        subtractKey<A>(keyOf(p, t), gSize, result.entries);
+        result.terms.push_back({first - gSize, static_cast<std::uint32_t>(result.entries.size() - first),
+                                A::copyCoeff(p.pool, t.coeff, result.pool)});
     }
     result.entries.erase(result.entries.begin(), result.entries.begin() + static_cast<std::ptrdiff_t>(gSize));
 }
 
-Polynomial reducePoly(const Polynomial& p) {
-    Polynomial result;
+template <class A>
+PolynomialOf<A> reducePoly(const PolynomialOf<A>& p) {
+    PolynomialOf<A> result;
     reducePoly(p, result);
     return result;
 }
 
-ExponentVector denseKey(std::span<const Entry> key, std::size_t dimension) {
-    ExponentVector e(dimension, 0);
-    for (const Entry& x : key) e.at(x.var) = x.exp;
+template <class A>
+ExponentVectorOf<A> denseKey(std::span<const EntryOf<A>> key, std::size_t dimension) {
+    ExponentVectorOf<A> e(dimension, 0);
+    for (const EntryOf<A>& x : key) e.at(x.var) = x.exp;
     return e;
 }
+
+#define INITFORM_OPERATIONS(A)                                                                       \
+    template void clearPoly<A>(PolynomialOf<A>&);                                                    \
+    template void insertTerm<A>(PolynomialOf<A>&, std::uint32_t, A::Coeff);                          \
+    template int compareKeys<A>(std::span<const EntryOf<A>>, std::span<const EntryOf<A>>);           \
+    template A::Degree dot<A>(std::span<const EntryOf<A>>, std::span<const A::Weight>);              \
+    template void transformToInitial<A>(PolynomialOf<A>&, std::span<const A::Weight>);               \
+    template void reducePoly<A>(const PolynomialOf<A>&, PolynomialOf<A>&);                           \
+    template PolynomialOf<A> reducePoly<A>(const PolynomialOf<A>&);                                  \
+    template ExponentVectorOf<A> denseKey<A>(std::span<const EntryOf<A>>, std::size_t);
+INITFORM_OPERATIONS(Wrapping)
+INITFORM_OPERATIONS(Exact)
+#undef INITFORM_OPERATIONS
 
 }  // namespace initform

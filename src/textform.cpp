@@ -12,10 +12,6 @@ namespace initform {
 
 namespace {
 
-bool isSpace(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');  // the C locale's white space
-}
-
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::uint64_t mix(std::uint64_t h) {
@@ -75,64 +71,42 @@ constexpr CharClasses kClasses;
 CharClass classOf(char c) { return kClasses.of[static_cast<unsigned char>(c)]; }
 
 // Reads the decimal digits from pos on into v (wrapping, which is harmless:
-// runs of more than 18 digits, where the 64-bit clamping matters, are read
-// again by readNumber). Returns the index after the last digit.
+// runs of more than kSafeDigits digits are read again by the arithmetic).
+// Returns the index after the last digit.
 std::size_t scanDigits(const char* t, std::size_t pos, std::size_t n, std::uint64_t& v) {
     v = 0;
     for (; pos < n && isDigit(t[pos]); ++pos) v = v * 10 + static_cast<std::uint64_t>(t[pos] - '0');
     return pos;
 }
 
-constexpr std::size_t kSafeDigits = 18;
-
 // Sorts the exponent entries of a term by variable, adds up the exponents
-// of a variable named in several factors (wrapping in 32 bits) and drops the
-// entries whose exponent is 0. Returns the number of entries left.
-std::uint32_t normalizeKey(Entry* first, std::size_t n) {
+// of a variable named in several factors and drops the entries whose
+// exponent is 0. Returns the number of entries left, or nullopt when a sum
+// leaves the arithmetic's range.
+template <class A>
+std::optional<std::uint32_t> normalizeKey(EntryOf<A>* first, std::size_t n) {
     if (n < 24) {
         for (std::size_t i = 1; i < n; ++i) {
-            Entry e = first[i];
+            EntryOf<A> e = first[i];
             std::size_t j = i;
             for (; j > 0 && first[j - 1].var > e.var; --j) first[j] = first[j - 1];
             first[j] = e;
         }
     } else {
-        std::sort(first, first + n,
-                  [](const Entry& a, const Entry& b) { return a.var < b.var; });
+        std::sort(first, first + n, [](const EntryOf<A>& a, const EntryOf<A>& b) { return a.var < b.var; });
     }
     std::size_t out = 0;
     for (std::size_t i = 0; i < n;) {
-        std::uint32_t var = first[i].var;
-        std::uint32_t sum = 0;
-        for (; i < n && first[i].var == var; ++i) sum += static_cast<std::uint32_t>(first[i].exp);
-        if (sum != 0) first[out++] = {var, static_cast<std::int32_t>(sum)};
+        const std::uint32_t var = first[i].var;
+        typename A::Exponent sum = first[i++].exp;
+        for (; i < n && first[i].var == var; ++i)
+            if (!A::addExponent(sum, first[i].exp)) return std::nullopt;
+        if (sum != 0) first[out++] = {var, sum};
     }
     return static_cast<std::uint32_t>(out);
 }
 
 }  // namespace
-
-std::int32_t readNumber(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && isSpace(text[i])) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    // Beyond this magnitude the value is clamped to the 64-bit range.
-    const std::uint64_t limit = negative ? std::uint64_t{1} << 63 : (std::uint64_t{1} << 63) - 1;
-    std::uint64_t value = 0;
-    for (; i < text.size() && isDigit(text[i]); ++i) {
-        if (value <= limit) {
-            value = value * 10 + static_cast<std::uint64_t>(text[i] - '0');
-            if (value > limit) value = limit + 1;
-        }
-    }
-    if (value > limit) value = limit;
-    if (negative) value = 0 - value;
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
-}
 
 void populate(StringList& list, std::string_view text, char delimiter) {
     std::size_t offset = 0;
@@ -206,144 +180,220 @@ std::size_t findVariable(const Variables& vars, std::string_view name) {
     return findVariable(vars, name, hashName(name, vars.seed));
 }
 
+
 namespace {
 
-// Reads the term that starts at `begin` and ends at the next delimiter: the
-// first '+' or '-' at index `from` or later (the rule of nextDelimiter, found
-// here while the factors are read). Adds the term to p and returns the
-// delimiter's index, or the text's size at its end.
-std::size_t readTerm(Polynomial& p, std::string_view text, std::size_t begin, std::size_t from,
-                     const Variables& vars, DegreeFilter* filter) {
-    const char* t = text.data();
-    const std::size_t n = text.size();
-    // True when the character at pos ends the term.
-    auto atEnd = [&](std::size_t pos) {
-        return pos == n || (classOf(t[pos]) == kSign && pos >= from);
-    };
-    std::size_t pos = begin;
-    std::uint32_t sign = 1;
-    if (pos < n && t[pos] == '-') {
-        sign = static_cast<std::uint32_t>(-1);
-        ++pos;
-    }
-    // A first factor of digits only (or none at all) is the coefficient.
-    std::uint64_t value;
-    const std::size_t digitsEnd = scanDigits(t, pos, n, value);
-    std::uint32_t coeff = sign;
-    bool more = true;  // another factor follows
-    if (atEnd(digitsEnd) || t[digitsEnd] == '*') {
-        if (digitsEnd - pos > kSafeDigits) {
-            value = static_cast<std::uint32_t>(readNumber(std::string_view(t + pos, digitsEnd - pos)));
-        }
-        coeff = sign * static_cast<std::uint32_t>(value);
-        more = !atEnd(digitsEnd);
-        pos = digitsEnd + 1;
-    }
+// Reads the terms of one polynomial text into p. A term ends at the next
+// delimiter: the first '+' or '-' at index `from` or later (the rule of
+// nextDelimiter, applied while the factors are read).
+template <class A>
+struct TermReader {
+    using Exponent = typename A::Exponent;
+    using Degree = typename A::Degree;
 
-    // The weighted degree, summed factor by factor: the sum wraps in 32
-    // bits, so it equals the degree of the combined exponent vector.
-    std::uint32_t degree = 0;
-    auto weightOf = [filter](std::size_t var) {
-        return filter ? static_cast<std::uint32_t>(filter->weights[var]) : 0u;
-    };
-    const std::size_t tail = p.entries.size();
-    while (more) {
-        // A factor: a name, optionally '^' and an exponent, up to '*' or the
-        // end of the term.
-        const std::size_t nameStart = pos;
-        while (pos < n && (classOf(t[pos]) == kPlain || (classOf(t[pos]) == kSign && pos < from))) ++pos;
-        const std::string_view name(t + nameStart, pos - nameStart);
-        std::int32_t exp = 1;
-        if (pos < n && t[pos] == '^') {
-            const std::size_t expStart = ++pos;
-            pos = scanDigits(t, pos, n, value);
-            exp = static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
-            if (pos == expStart || pos - expStart > kSafeDigits || !(atEnd(pos) || t[pos] == '*')) {
-                // White space, a sign, many digits or other text: read as
-                // strtol would, and skip to the end of the factor.
-                while (!atEnd(pos) && t[pos] != '*') ++pos;
-                exp = readNumber(std::string_view(t + expStart, pos - expStart));
-            }
-        }
-        // A short name inside the text is hashed from one 8-byte load.
-        std::uint64_t hash;
-        if (name.size() <= kPackedName && nameStart + 8 <= n) {
-            std::uint64_t bytes;
-            std::memcpy(&bytes, t + nameStart, 8);
-            hash = packedName(bytes, name.size(), vars.seed);
-        } else {
-            hash = hashName(name, vars.seed);
-        }
-        const std::size_t var = lookUp(vars, name, hash);
-        if (var == npos) {
-            p.entries.resize(tail);
-            throw UnknownVariable(name);
-        }
-        p.entries.push_back({static_cast<std::uint32_t>(var), exp});
-        degree += static_cast<std::uint32_t>(exp) * weightOf(var);
-        more = !atEnd(pos);
+    PolynomialOf<A>& p;
+    const Variables& vars;
+    DegreeFilterOf<A>* filter;
+    const char* t;
+    std::size_t n;
+    std::size_t from = 0;
+
+    // True when the character at pos ends the term.
+    bool atEnd(std::size_t pos) const { return pos == n || (classOf(t[pos]) == kSign && pos >= from); }
+    bool factorEnds(std::size_t pos) const { return atEnd(pos) || t[pos] == '*'; }
+
+    std::size_t readTerm(std::size_t begin);
+    bool readCoefficient(std::size_t& pos, CoeffText& c) const;
+    std::size_t readFactors(std::size_t pos, bool more, Degree& degree, std::uint64_t& total);
+    std::size_t readExponent(std::size_t pos, std::size_t nameStart, Exponent& exp) const;
+    std::size_t lookUpName(std::string_view name, std::size_t nameStart) const;
+    void keepTerm(std::size_t tail, std::string_view text, const CoeffText& c, Degree& degree);
+};
+
+// Reads the term that starts at `begin`, adds it to p and returns the index
+// of its delimiter, or the text's size at its end.
+template <class A>
+std::size_t TermReader<A>::readTerm(std::size_t begin) {
+    std::size_t pos = begin;
+    CoeffText coeff;
+    if (pos < n && t[pos] == '-') {
+        coeff.negative = true;
         ++pos;
     }
-    const std::size_t end = std::min(pos - 1, n);
-    if (filter != nullptr && static_cast<std::int32_t>(degree) < filter->floor) {
+    const std::size_t start = pos;
+    const bool more = readCoefficient(pos, coeff);
+    // The weighted degree, summed factor by factor: it equals the degree of
+    // the combined exponent vector. `total` bounds the exponent sums.
+    Degree degree{};
+    std::uint64_t total = 0;
+    const std::size_t tail = p.entries.size();
+    std::size_t end;
+    try {
+        end = std::min(readFactors(pos, more, degree, total) - 1, n);
+    } catch (const BadInput&) {
+        p.entries.resize(tail);
+        throw;
+    }
+    const std::string_view text(t + start, end - start);
+    if (filter != nullptr && degree < filter->floor) {
+        // Dropped unread; only a sum of exponents out of range must be told.
+        if (total > std::uint64_t{INT64_MAX} && !normalizeKey<A>(p.entries.data() + tail, p.entries.size() - tail)) {
+            p.entries.resize(tail);
+            throw OutOfRange("Exponent", text);
+        }
         p.entries.resize(tail);
         return end;
     }
-    const std::uint32_t count = normalizeKey(p.entries.data() + tail, p.entries.size() - tail);
-    p.entries.resize(tail + count);
+    keepTerm(tail, text, coeff, degree);
+    return end;
+}
 
-    if (filter != nullptr) {
-        if (static_cast<std::int32_t>(degree) > filter->floor) {
-            // Everything read so far has a smaller degree: start afresh
-            // with this term's key at the front of the pool.
-            std::copy(p.entries.begin() + static_cast<std::ptrdiff_t>(tail), p.entries.end(),
-                      p.entries.begin());
-            p.entries.resize(count);
-            p.terms.clear();
-            forgetTerms(p.index);
-            filter->floor = static_cast<std::int32_t>(degree);
+// When the term's first factor is its coefficient (digits only, or none at
+// all, or in exact mode digits '/' digits), notes it in c and moves pos past
+// it. Returns whether a factor follows.
+template <class A>
+bool TermReader<A>::readCoefficient(std::size_t& pos, CoeffText& c) const {
+    std::uint64_t value;
+    const std::size_t end = scanDigits(t, pos, n, value);
+    std::size_t denEnd = end;
+    if constexpr (A::exact) {
+        if (end > pos && end < n && t[end] == '/') {
+            std::uint64_t ignored;
+            const std::size_t afterSlash = scanDigits(t, end + 1, n, ignored);
+            if (afterSlash > end + 1) denEnd = afterSlash;
         }
     }
-    insertTerm(p, count, static_cast<std::int32_t>(coeff));
+    if (!factorEnds(denEnd)) return true;  // a variable factor
+    c.unit = false;
+    c.num = {t + pos, end - pos};
+    c.value = value;
+    if (denEnd > end) {
+        c.den = {t + end + 1, denEnd - end - 1};
+        if (c.den.find_first_not_of('0') == npos) throw ZeroDenominator({t + pos, denEnd - pos});
+    }
+    pos = denEnd + 1;
+    return !atEnd(denEnd);
+}
+
+// Reads the variable factors from pos on, each a name, optionally '^' and an
+// exponent, up to '*' or the end of the term. Returns the index after the
+// term's delimiter.
+template <class A>
+std::size_t TermReader<A>::readFactors(std::size_t pos, bool more, Degree& degree, std::uint64_t& total) {
+    for (; more; ++pos) {
+        const std::size_t nameStart = pos;
+        while (pos < n && (classOf(t[pos]) == kPlain || (classOf(t[pos]) == kSign && pos < from))) ++pos;
+        const std::size_t var = lookUpName({t + nameStart, pos - nameStart}, nameStart);
+        Exponent exp = 1;
+        if (pos < n && t[pos] == '^') pos = readExponent(pos + 1, nameStart, exp);
+        p.entries.push_back({static_cast<std::uint32_t>(var), exp});
+        if (filter != nullptr) A::addProduct(degree, exp, filter->weights[var]);
+        if constexpr (A::exact) {
+            const std::uint64_t size = exp < 0 ? 0 - static_cast<std::uint64_t>(exp) : static_cast<std::uint64_t>(exp);
+            total = total + size < total ? UINT64_MAX : total + size;
+        }
+        more = !atEnd(pos);
+    }
+    return pos;
+}
+
+// Reads the exponent that starts at pos; returns the end of its factor.
+template <class A>
+std::size_t TermReader<A>::readExponent(std::size_t pos, std::size_t nameStart, Exponent& exp) const {
+    std::uint64_t value;
+    std::size_t end = scanDigits(t, pos, n, value);
+    if (end > pos && end - pos <= kSafeDigits && factorEnds(end)) {
+        exp = A::exponentFromDigits(value);
+        return end;
+    }
+    // White space, a sign, many digits or other text: read as strtol would,
+    // up to the end of the factor.
+    while (!factorEnds(end)) ++end;
+    const std::optional<Exponent> read = A::readInteger({t + pos, end - pos});
+    if (!read) throw OutOfRange("Exponent", {t + nameStart, end - nameStart});
+    exp = *read;
     return end;
+}
+
+// The index of the variable a factor names.
+template <class A>
+std::size_t TermReader<A>::lookUpName(std::string_view name, std::size_t nameStart) const {
+    // A short name inside the text is hashed from one 8-byte load.
+    std::uint64_t hash;
+    if (name.size() <= kPackedName && nameStart + 8 <= n) {
+        std::uint64_t bytes;
+        std::memcpy(&bytes, t + nameStart, 8);
+        hash = packedName(bytes, name.size(), vars.seed);
+    } else {
+        hash = hashName(name, vars.seed);
+    }
+    const std::size_t var = lookUp(vars, name, hash);
+    if (var == npos) throw UnknownVariable(name);
+    return var;
+}
+
+// Adds the term whose factors are the entries from `tail` on.
+template <class A>
+void TermReader<A>::keepTerm(std::size_t tail, std::string_view text, const CoeffText& c, Degree& degree) {
+    const std::optional<std::uint32_t> count = normalizeKey<A>(p.entries.data() + tail, p.entries.size() - tail);
+    if (!count) {
+        p.entries.resize(tail);
+        throw OutOfRange("Exponent", text);
+    }
+    p.entries.resize(tail + *count);
+    if (filter != nullptr && filter->floor < degree) {
+        // Everything read so far has a smaller degree: start afresh with
+        // this term's key at the front of the pool.
+        std::copy(p.entries.begin() + static_cast<std::ptrdiff_t>(tail), p.entries.end(), p.entries.begin());
+        p.entries.resize(*count);
+        p.terms.clear();
+        p.pool.clear();
+        forgetTerms(p.index);
+        filter->floor = std::move(degree);
+    }
+    insertTerm(p, *count, A::makeCoeff(p.pool, c));
 }
 
 }  // namespace
 
-void findPolyRep(Polynomial& p, std::string_view text, const Variables& vars,
-                 DegreeFilter* filter) {
+template <class A>
+void findPolyRep(PolynomialOf<A>& p, std::string_view text, const Variables& vars, DegreeFilterOf<A>* filter) {
     // A sign at index 0 belongs to the first term, and the character right
     // after a delimiter is never a delimiter itself.
-    std::size_t begin = 0;
-    std::size_t from = 1;
-    for (;;) {
-        const std::size_t d = readTerm(p, text, begin, from, vars, filter);
+    TermReader<A> reader{p, vars, filter, text.data(), text.size(), 1};
+    for (std::size_t begin = 0;;) {
+        const std::size_t d = reader.readTerm(begin);
         if (d == text.size()) break;
         begin = text[d] == '+' ? d + 1 : d;  // a '-' stays as the next term's sign
-        from = d + 2;
+        reader.from = d + 2;
     }
 }
 
-void addTerm(Polynomial& p, std::string_view term, const Variables& vars,
-             DegreeFilter* filter) {
-    readTerm(p, term, 0, npos, vars, filter);
+template <class A>
+void addTerm(PolynomialOf<A>& p, std::string_view term, const Variables& vars, DegreeFilterOf<A>* filter) {
+    TermReader<A>{p, vars, filter, term.data(), term.size(), npos}.readTerm(0);
 }
 
-bool printKoeff(std::int32_t c, bool plus, Writer& out) {
+template <class A>
+bool printKoeff(const typename A::Pool& pool, typename A::Coeff c, bool plus, Writer& out) {
     // Every later term begins with its sign; a coefficient of 0 gets "+"
     // too, so that the printed polynomial reads back to the same terms.
-    if (plus && c >= 0) out.put('+');
-    if (c == 1) return false;
-    if (c == -1) {
-        out.put('-');
-        return false;
+    if (plus && !A::isNegative(pool, c)) out.put('+');
+    switch (A::unitSign(c)) {
+        case 1:
+            return false;
+        case -1:
+            out.put('-');
+            return false;
+        default:
+            A::printCoeff(pool, c, out);
+            return true;
     }
-    out.putNumber(c);
-    return true;
 }
 
-bool printVars(std::span<const Entry> key, bool star, const StringList& names, Writer& out) {
-    for (const Entry& e : key) {
+template <class A>
+bool printVars(std::span<const EntryOf<A>> key, bool star, const StringList& names, Writer& out) {
+    for (const EntryOf<A>& e : key) {
         if (star) out.put('*');
         out.put(names.at(e.var));
         if (e.exp > 1) {
@@ -355,7 +405,8 @@ bool printVars(std::span<const Entry> key, bool star, const StringList& names, W
     return star;
 }
 
-void printPoly(const Polynomial& p, const StringList& names, Writer& out) {
+template <class A>
+void printPoly(const PolynomialOf<A>& p, const StringList& names, Writer& out) {
     if (p.terms.empty()) {
         out.put('0');
         return;
@@ -372,23 +423,39 @@ void printPoly(const Polynomial& p, const StringList& names, Writer& out) {
     }
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
     std::sort(order.begin(), order.end(), [&p](std::size_t a, std::size_t b) {
-        return compareKeys(keyOf(p, p.terms[a]), keyOf(p, p.terms[b])) < 0;
+        return compareKeys<A>(keyOf(p, p.terms[a]), keyOf(p, p.terms[b])) < 0;
     });
     bool later = false;
     for (std::size_t i : order) {
-        const Term& t = p.terms[i];
-        bool star = printKoeff(t.coeff, later, out);
-        star = printVars(keyOf(p, t), star, names, out);
+        const TermOf<A>& t = p.terms[i];
+        bool star = printKoeff<A>(p.pool, t.coeff, later, out);
+        star = printVars<A>(keyOf(p, t), star, names, out);
         if (!star) out.put('1');
         later = true;
         out.spillIfLarge();
     }
 }
 
-void Writer::putNumber(std::int32_t n) {
-    char digits[16];
+#define INITFORM_TEXTFORM(A)                                                                          \
+    template void findPolyRep<A>(PolynomialOf<A>&, std::string_view, const Variables&, DegreeFilterOf<A>*); \
+    template void addTerm<A>(PolynomialOf<A>&, std::string_view, const Variables&, DegreeFilterOf<A>*);     \
+    template void printPoly<A>(const PolynomialOf<A>&, const StringList&, Writer&);                   \
+    template bool printKoeff<A>(const A::Pool&, A::Coeff, bool, Writer&);                             \
+    template bool printVars<A>(std::span<const EntryOf<A>>, bool, const StringList&, Writer&);
+INITFORM_TEXTFORM(Wrapping)
+INITFORM_TEXTFORM(Exact)
+#undef INITFORM_TEXTFORM
+
+void Writer::putNumber(std::int64_t n) {
+    char digits[24];
     auto result = std::to_chars(digits, digits + sizeof digits, n);
     buf_.append(digits, result.ptr);
+}
+
+char* Writer::reserve(std::size_t n) {
+    const std::size_t at = buf_.size();
+    buf_.resize(at + n);
+    return buf_.data() + at;
 }
 
 void Writer::spill() {

@@ -27,7 +27,7 @@ TEST(CompareKeys, OrdersLikeDenseVectors) {
     for (const auto& a : keys) {
         for (const auto& b : keys) {
             int want = a < b ? -1 : (b < a ? 1 : 0);
-            EXPECT_EQ(compareKeys(sparse(a), sparse(b)), want);
+            EXPECT_EQ(compareKeys<Wrapping>(sparse(a), sparse(b)), want);
         }
     }
 }

@@ -1,0 +1,210 @@
+// The numbers of the two arithmetics: reading integers from text, and the
+// exact coefficients and degrees of --exact.
+//
+// Exact coefficients live in a 64-bit integer while they fit and move to a
+// GMP rational only when they must: a long run of digits, a fraction, or a
+// sum that overflows. A rational that becomes a 64-bit integer again moves
+// back, so that "is it 1?" and "is it an integer?" have one answer each.
+#include <cstring>
+
+#include "initform.hpp"
+
+namespace initform {
+
+namespace {
+
+bool isSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');  // the C locale's white space
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The magnitude of a strtol-style number: skips white space and a sign.
+struct Magnitude {
+    std::size_t digits = 0;  // index of the first digit
+    bool negative = false;
+};
+
+Magnitude skipToDigits(std::string_view text) {
+    Magnitude m;
+    std::size_t& i = m.digits;
+    while (i < text.size() && isSpace(text[i])) ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        m.negative = text[i] == '-';
+        ++i;
+    }
+    return m;
+}
+
+static_assert(sizeof(long) == 8, "GMP's long must hold a 64-bit integer");
+
+mpz_class toMpz(Int128 v) {
+    __extension__ typedef unsigned __int128 UInt128;
+    const UInt128 mag = v < 0 ? UInt128{0} - static_cast<UInt128>(v) : static_cast<UInt128>(v);
+    const std::uint64_t words[2] = {static_cast<std::uint64_t>(mag), static_cast<std::uint64_t>(mag >> 64)};
+    mpz_class z;
+    mpz_import(z.get_mpz_t(), 2, -1, sizeof(std::uint64_t), 0, 0, words);
+    if (v < 0) z = -z;
+    return z;
+}
+
+// A free slot of the pool, or a new one.
+std::uint32_t takeSlot(Exact::Pool& pool) {
+    if (pool.used == pool.values.size()) pool.values.emplace_back();
+    return static_cast<std::uint32_t>(pool.used++);
+}
+
+// The coefficient held in `slot`, moved back to a 64-bit integer when it is
+// one (the slot is given back when it was the last taken).
+ExactCoeff settle(Exact::Pool& pool, std::uint32_t slot) {
+    const mpq_class& q = pool.values[slot];
+    if (q.get_den() == 1 && q.get_num().fits_slong_p()) {
+        if (slot + 1 == pool.used) --pool.used;
+        return {q.get_num().get_si(), 0};
+    }
+    return {0, slot + 1};
+}
+
+void setDigits(mpz_class& z, std::string_view digits, std::string& scratch) {
+    scratch.assign(digits);
+    mpz_set_str(z.get_mpz_t(), scratch.empty() ? "0" : scratch.c_str(), 10);
+}
+
+}  // namespace
+
+std::int32_t readNumber(std::string_view text) {
+    const Magnitude m = skipToDigits(text);
+    // Beyond this magnitude the value is clamped to the 64-bit range.
+    const std::uint64_t limit = m.negative ? std::uint64_t{1} << 63 : (std::uint64_t{1} << 63) - 1;
+    std::uint64_t value = 0;
+    for (std::size_t i = m.digits; i < text.size() && isDigit(text[i]); ++i) {
+        if (value <= limit) {
+            value = value * 10 + static_cast<std::uint64_t>(text[i] - '0');
+            if (value > limit) value = limit + 1;
+        }
+    }
+    if (value > limit) value = limit;
+    if (m.negative) value = 0 - value;
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+}
+
+std::optional<std::int64_t> readExact64(std::string_view text) {
+    const Magnitude m = skipToDigits(text);
+    const std::uint64_t limit = m.negative ? std::uint64_t{1} << 63 : (std::uint64_t{1} << 63) - 1;
+    std::uint64_t value = 0;
+    for (std::size_t i = m.digits; i < text.size() && isDigit(text[i]); ++i) {
+        const auto digit = static_cast<std::uint64_t>(text[i] - '0');
+        if (value > (limit - digit) / 10) return std::nullopt;
+        value = value * 10 + digit;
+    }
+    return static_cast<std::int64_t>(m.negative ? 0 - value : value);
+}
+
+// --- Wrapping ---
+
+std::optional<std::int32_t> Wrapping::readInteger(std::string_view text) { return readNumber(text); }
+
+std::int32_t Wrapping::makeCoeff(Pool&, const CoeffText& c) {
+    if (c.unit) return c.negative ? -1 : 1;
+    const std::uint32_t value = c.num.size() > kSafeDigits ? static_cast<std::uint32_t>(readNumber(c.num))
+                                                           : static_cast<std::uint32_t>(c.value);
+    return static_cast<std::int32_t>(c.negative ? 0 - value : value);
+}
+
+void Wrapping::printCoeff(const Pool&, Coeff c, Writer& out) { out.putNumber(c); }
+
+// --- Exact ---
+
+std::optional<std::int64_t> Exact::readInteger(std::string_view text) { return readExact64(text); }
+
+void Exact::addProduct(Degree& d, Exponent e, Weight w) {
+    const Int128 product = static_cast<Int128>(e) * w;  // |e|, |w| <= 2^63: fits
+    if (!d.big) {
+        Int128 sum;
+        if (!__builtin_add_overflow(d.small, product, &sum)) {
+            d.small = sum;
+            return;
+        }
+        d.big = toMpz(d.small);
+    }
+    *d.big += toMpz(product);
+}
+
+std::strong_ordering operator<=>(const ExactDegree& a, const ExactDegree& b) {
+    if (!a.big && !b.big) {
+        return a.small < b.small ? std::strong_ordering::less
+                                 : (b.small < a.small ? std::strong_ordering::greater : std::strong_ordering::equal);
+    }
+    const int c = cmp(a.big ? *a.big : toMpz(a.small), b.big ? *b.big : toMpz(b.small));
+    return c < 0 ? std::strong_ordering::less : (c > 0 ? std::strong_ordering::greater : std::strong_ordering::equal);
+}
+
+ExactCoeff Exact::makeCoeff(Pool& pool, const CoeffText& c) {
+    if (c.unit) return {c.negative ? -1 : 1, 0};
+    if (c.den.empty() && c.num.size() <= kSafeDigits) {
+        const auto v = static_cast<std::int64_t>(c.value);
+        return {c.negative ? -v : v, 0};
+    }
+    const std::uint32_t slot = takeSlot(pool);
+    mpq_class& q = pool.values[slot];
+    setDigits(q.get_num(), c.num, pool.scratch);
+    if (c.den.empty()) {
+        q.get_den() = 1;
+    } else {
+        setDigits(q.get_den(), c.den, pool.scratch);
+        if (q.get_den() == 0) throw ZeroDenominator(std::string(c.num) + "/" + std::string(c.den));
+        q.canonicalize();
+    }
+    if (c.negative) q = -q;
+    return settle(pool, slot);
+}
+
+void Exact::addCoeff(Pool& pool, Coeff& into, Coeff c) {
+    if (!into.big && !c.big) {
+        std::int64_t sum;
+        if (!__builtin_add_overflow(into.small, c.small, &sum)) {
+            into.small = sum;
+            return;
+        }
+    }
+    if (!into.big) {
+        into.big = takeSlot(pool) + 1;
+        pool.values[into.big - 1] = into.small;
+    }
+    mpq_class& q = pool.values[into.big - 1];
+    if (c.big) {
+        q += pool.values[c.big - 1];
+    } else {
+        // num/den + k = (num + k*den)/den, still in lowest terms.
+        const unsigned long mag = c.small < 0 ? 0 - static_cast<unsigned long>(c.small)
+                                              : static_cast<unsigned long>(c.small);
+        if (c.small < 0) {
+            mpz_submul_ui(q.get_num_mpz_t(), q.get_den_mpz_t(), mag);
+        } else {
+            mpz_addmul_ui(q.get_num_mpz_t(), q.get_den_mpz_t(), mag);
+        }
+    }
+    into = settle(pool, into.big - 1);
+}
+
+ExactCoeff Exact::copyCoeff(const Pool& from, Coeff c, Pool& to) {
+    if (!c.big) return c;
+    const std::uint32_t slot = takeSlot(to);
+    to.values[slot] = from.values[c.big - 1];
+    return {0, slot + 1};
+}
+
+void Exact::printCoeff(const Pool& pool, Coeff c, Writer& out) {
+    if (!c.big) {
+        out.putNumber(c.small);
+        return;
+    }
+    const mpq_class& q = pool.values[c.big - 1];
+    // Digits of both parts, a sign, a '/' and the terminating NUL.
+    const std::size_t room = mpz_sizeinbase(q.get_num_mpz_t(), 10) + mpz_sizeinbase(q.get_den_mpz_t(), 10) + 3;
+    char* at = out.reserve(room);
+    mpq_get_str(at, 10, q.get_mpq_t());
+    out.commit(at + std::strlen(at));
+}
+
+}  // namespace initform
