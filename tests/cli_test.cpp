@@ -17,6 +17,8 @@ struct Row {
 };
 
 const std::string kTwo = "Q[x,y]{3*x^2*y-x+2,x*y+2*y*x}\n";
+// Numbers the default mode wraps around.
+const std::string kBig = "Q[x,y]{2147483648*x+y,4294967295}";
 
 const Row kRows[] = {
     // The worked example and its switches.
@@ -87,6 +89,53 @@ const Row kRows[] = {
      std::string("Bad input: Unknown variable '\xc3\xa9\0!'\n", 35), 1},
     {"nul_and_high_bytes_in_names", {"(1,1)"}, std::string("Q[\xc3\xa9,a\0b]{a\0b^2+\xc3\xa9}", 20),
      std::string("a\0b^2\n", 6), 0},
+    // --exact: where it stands, and what it changes in the switch rules.
+    {"exact_absent_wraps", {"(1,1)", "--ring"}, kBig, "Q[x,y]{\ny-2147483648*x,\n-1}\n", 0},
+    {"exact_second", {"(1,1)", "--exact"}, kBig, "y+2147483648*x,\n4294967295\n", 0},
+    {"exact_third", {"(1,1)", "--ring", "--exact"}, kBig, "Q[x,y]{\ny+2147483648*x,\n4294967295}\n", 0},
+    {"exact_fourth", {"(1,1)", "x", "y", "--exact"}, kBig, "y+2147483648*x,\n4294967295\n", 0},
+    {"exact_fourth_switches_anywhere", {"(1,1)", "x", "--ring", "--exact", "--reduce"}, kTwo,
+     "Q[x,y]{\n3,\n3}\n", 0},
+    {"exact_first_reduce_ring", {"(1,1)", "--exact", "--reduce", "--ring"}, kTwo, "Q[x,y]{\n3,\n3}\n", 0},
+    {"exact_ring_reduce_first", {"(1,1)", "--ring", "--reduce", "--exact"}, kTwo, "Q[x,y]{\n3,\n3}\n", 0},
+    {"exact_reduce_exact_ring", {"(1,1)", "--reduce", "--exact", "--ring"}, kTwo, "Q[x,y]{\n3,\n3}\n", 0},
+    {"exact_not_first_argument", {"--exact", "--ring"}, "Q[x]{x}", "Q[x]{\nx}\n", 0},  // "-exac" reads as 0
+    {"fourth_switch_ignored_without_exact", {"(1,1)", "x", "y", "--ring"}, kTwo, "3*x^2*y,\n3*x*y\n", 0},
+    // --exact: numbers beyond 32 and 64 bits.
+    {"exact_exponent_beyond_32_bits", {"(1)", "--exact"}, "Q[x]{x^4294967296+x^4294967295}",
+     "x^4294967296\n", 0},
+    {"exact_weight_beyond_32_bits", {"(4294967296,1)", "--exact"}, "Q[x,y]{x+y}", "x\n", 0},
+    {"exact_degree_beyond_64_bits", {"(4294967296,1)", "--exact"}, "Q[x,y]{y^9223372036854775807+x^4294967296}",
+     "x^4294967296\n", 0},
+    {"exact_degree_beyond_128_bits", {"(9223372036854775807,9223372036854775807,9223372036854775807)", "--exact"},
+     "Q[x,y,z]{x^9223372036854775807*y^9223372036854775807*z^9223372036854775806+"
+     "x^9223372036854775807*y^9223372036854775807*z^9223372036854775807}",
+     "x^9223372036854775807*y^9223372036854775807*z^9223372036854775807\n", 0},
+    {"exact_big_coefficients_cancel", {"(1)", "--exact"},
+     "Q[x]{123456789012345678901234567890*x+1-123456789012345678901234567890*x}", "0*x\n", 0},
+    {"exact_overflowing_sum_exact", {"(1)", "--exact"},
+     "Q[x]{9223372036854775807*x+9223372036854775807*x,-9223372036854775808*x-x}",
+     "18446744073709551614*x,\n-9223372036854775809*x\n", 0},
+    {"exact_fractions", {"(0,0)", "--exact"}, "Q[x,y]{1/2*x-3/4+6/4*x*y,1/3*y+1/6*y,-0/5*x}",
+     "-3/4+1/2*x+3/2*x*y,\n1/2*y,\n0*x\n", 0},
+    {"exact_fraction_reduce", {"(1)", "--exact", "--reduce"}, "Q[x]{1/2*x^2-3/4*x^2+x}", "-1/4\n", 0},
+    {"exact_fraction_read_back", {"(1)", "--exact", "--ring"}, "Q[x]{\n-3/4\n}\n", "Q[x]{\n-3/4}\n", 0},
+    {"fraction_without_exact", {"(1)"}, "Q[x]{1/2*x}", "Bad input: Unknown variable '1/2'\n", 1},
+    // --exact: the new messages.
+    {"exact_weight_out_of_range", {"(1,9223372036854775808)", "--exact"}, "not a document",
+     "Bad input: Weight out of range '9223372036854775808'\n", 1},
+    {"exact_negative_weight_out_of_range", {"( -9223372036854775809x)", "--exact", "--ring"}, "Q[x]{x}",
+     "Bad input: Weight out of range ' -9223372036854775809x'\n", 1},
+    {"exact_exponent_out_of_range", {"(1)", "--exact"}, "Q[x]{x,x^9223372036854775808}",
+     "x,\nBad input: Exponent out of range 'x^9223372036854775808'\n", 1},
+    {"exact_exponent_sum_out_of_range", {"(1)", "--exact"}, "Q[x]{x^9223372036854775807*x}",
+     "Bad input: Exponent out of range 'x^9223372036854775807*x'\n", 1},
+    {"exact_exponent_sum_in_dropped_term", {"(-1)", "--exact"}, "Q[x]{1+x^9223372036854775807*x}",
+     "Bad input: Exponent out of range 'x^9223372036854775807*x'\n", 1},
+    {"exact_zero_denominator", {"(1)", "--exact", "--ring"}, "Q[x]{x,x^2-3/0*x}",
+     "Q[x]{\nx,\nBad input: Zero denominator '3/0'\n", 1},
+    {"exact_zero_denominator_in_dropped_term", {"(1)", "--exact"}, "Q[x]{x^2+1/00}",
+     "Bad input: Zero denominator '1/00'\n", 1},
 };
 
 void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }

@@ -62,6 +62,64 @@ TEST(TransformToInitial, KeepsTheTermsOfLargestDegreeNeverBelowZero) {
     }
 }
 
+TEST(TransformToInitial, ExactDegreesDoNotWrap) {
+    const struct {
+        std::string_view text;
+        std::vector<std::int64_t> weights;
+        std::string_view printed;
+    } rows[] = {
+        {"x^2147483647*y+y", {2, 1}, "x^2147483647*y"},  // wraps to -1 in 32 bits
+        {"x^4294967296+y", {1, 1}, "x^4294967296"},
+        {"y+x", {INT64_MAX, INT64_MIN}, "x"},
+        {"x+x*y", {-1, 0}, "0"},
+        {"1/2*x-1/2*x+y+2", {1, 1}, "y+0*x"},
+        {"x^9223372036854775807*y^9223372036854775807+x^9223372036854775807*y^9223372036854775806",
+         {INT64_MAX, INT64_MAX}, "x^9223372036854775807*y^9223372036854775807"},
+    };
+    const Variables xy = ring("x,y");
+    for (const auto& row : rows) {
+        ExactPolynomial plain = read<Exact>(row.text, xy);
+        transformToInitial(plain, std::span<const std::int64_t>(row.weights));
+        EXPECT_EQ(print(plain, xy), row.printed) << row.text;
+        ExactPolynomial filtered;
+        DegreeFilterOf<Exact> filter{row.weights};
+        findPolyRep(filtered, row.text, xy, &filter);
+        transformToInitial(filtered, std::span<const std::int64_t>(row.weights));
+        EXPECT_EQ(print(filtered, xy), row.printed) << row.text;
+    }
+}
+
+TEST(ExactDegree, OrdersLikeTheIntegersItHolds) {
+    // Sums of products e * w, some beyond 128 bits; the order of the
+    // degrees must be the order of the same sums computed in GMP.
+    const std::int64_t big = INT64_MAX, low = INT64_MIN;
+    const std::vector<std::vector<std::pair<std::int64_t, std::int64_t>>> sums{
+        {}, {{1, -1}}, {{big, big}}, {{big, big}, {big, big}}, {{big, big}, {big, big}, {big, big}},
+        {{low, big}, {low, big}, {low, big}}, {{low, low}, {low, low}, {low, big}}, {{big, big}, {1, 1}},
+        {{low, low}, {low, low}, {low, low}, {low, -big}},
+    };
+    std::vector<ExactDegree> degrees;
+    std::vector<mpz_class> values;
+    for (const auto& sum : sums) {
+        ExactDegree d;
+        mpz_class v;
+        for (auto [e, w] : sum) {
+            Exact::addProduct(d, e, w);
+            v += mpz_class(static_cast<long>(e)) * mpz_class(static_cast<long>(w));
+        }
+        degrees.push_back(d);
+        values.push_back(v);
+    }
+    for (std::size_t i = 0; i < sums.size(); ++i) {
+        for (std::size_t j = 0; j < sums.size(); ++j) {
+            const int want = cmp(values[i], values[j]);
+            const auto got = degrees[i] <=> degrees[j];
+            EXPECT_EQ(got < 0, want < 0) << i << " " << j;
+            EXPECT_EQ(got > 0, want > 0) << i << " " << j;
+        }
+    }
+}
+
 TEST(TransformToInitial, TermsAddedAfterwardsStillCombine) {
     const Variables xy = ring("x,y");
     Polynomial p = read("x+y+2*x^2", xy);
@@ -95,6 +153,24 @@ TEST(ReducePoly, DividesByTheLargestCommonMonomial) {
         EXPECT_EQ(print(p, xy), before) << "argument changed: " << row.text;
     }
     EXPECT_TRUE(reducePoly(Polynomial{}).terms.empty());
+}
+
+TEST(ReducePoly, CarriesExactCoefficientsOver) {
+    const struct {
+        std::string_view text;
+        std::string_view printed;
+    } rows[] = {
+        {"1/2*x^2*y+123456789012345678901*x*y^3", "123456789012345678901*y^2+1/2*x"},
+        {"-5/3*x^4294967296*y", "-5/3"},
+        {"x^9223372036854775807+x^9223372036854775806*y", "y+x"},
+    };
+    const Variables xy = ring("x,y");
+    for (const auto& row : rows) {
+        const ExactPolynomial p = read<Exact>(row.text, xy);
+        const std::string before = print(p, xy);
+        EXPECT_EQ(print(reducePoly(p), xy), row.printed) << row.text;
+        EXPECT_EQ(print(p, xy), before) << "argument changed: " << row.text;
+    }
 }
 
 }  // namespace

@@ -24,13 +24,15 @@ inline DenseMap dense(const Polynomial& p, std::size_t dimension) {
     return m;
 }
 
-inline Polynomial read(std::string_view text, const Variables& vars) {
-    Polynomial p;
+template <class A = Wrapping>
+PolynomialOf<A> read(std::string_view text, const Variables& vars) {
+    PolynomialOf<A> p;
     findPolyRep(p, text, vars);
     return p;
 }
 
-inline std::string print(const Polynomial& p, const Variables& vars) {
+template <class A>
+std::string print(const PolynomialOf<A>& p, const Variables& vars) {
     std::ostringstream os;
     Writer w(os);
     printPoly(p, vars.names, w);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "test_support.hpp"
 
 namespace initform::test {
@@ -21,6 +23,25 @@ TEST(ReadNumber, FollowsStrtolThenKeepsLow32Bits) {
         {std::string_view("4\0" "2", 3), 4},
     };
     for (const auto& row : rows) EXPECT_EQ(readNumber(row.text), row.value) << row.text;
+}
+
+TEST(ReadExact64, FollowsStrtolButRefusesWhatLeaves64Bits) {
+    const struct {
+        std::string_view text;
+        std::optional<std::int64_t> value;
+    } rows[] = {
+        {"12", 12},
+        {" -7x", -7},
+        {"", 0},
+        {"4294967296", std::int64_t{1} << 32},
+        {"9223372036854775807", INT64_MAX},
+        {"-9223372036854775808", INT64_MIN},
+        {"9223372036854775808", std::nullopt},
+        {"-9223372036854775809", std::nullopt},
+        {"000000000000000000000000000042", 42},
+        {"99999999999999999999", std::nullopt},
+    };
+    for (const auto& row : rows) EXPECT_EQ(readExact64(row.text), row.value) << row.text;
 }
 
 TEST(Populate, CutsAtEveryDelimiterKeepingEmptyPieces) {
@@ -93,6 +114,52 @@ TEST(PolynomialText, ReadsAndPrints) {
         Polynomial p = read(row.text, xy);
         EXPECT_EQ(dense(p, 2), row.terms) << row.text;
         EXPECT_EQ(print(p, xy), row.printed) << row.text;
+    }
+}
+
+// Exact coefficients with the variables x, y: what is printed, or the
+// message of the input error.
+TEST(PolynomialText, ReadsAndPrintsExactCoefficients) {
+    const struct {
+        std::string_view text;
+        std::string_view printed;
+    } rows[] = {
+        {"123456789012345678901234567890*x", "123456789012345678901234567890*x"},
+        {"-123456789012345678901234567890", "-123456789012345678901234567890"},
+        {"1/2*x", "1/2*x"},
+        {"6/4", "3/2"},
+        {"-6/4*y", "-3/2*y"},
+        {"-0/5", "0"},
+        {"1/1*x", "x"},
+        {"-2/2*x", "-x"},
+        {"007*x", "7*x"},
+        {"1/2*x+1/2*x", "x"},
+        {"1/3*y-1/3*y+x", "0*y+x"},
+        {"1/2+x-3/2", "-1+x"},
+        {"2147483648*x+4294967295", "4294967295+2147483648*x"},
+        {"9223372036854775807*x+1*x", "9223372036854775808*x"},
+        {"-9223372036854775808-1+2", "-9223372036854775807"},
+        {"99999999999999999999*y-99999999999999999998*y", "y"},
+        {"x^4294967296*y^0", "x^4294967296"},
+        {"4/6*x^2*y+5/2*x*y", "5/2*x*y+2/3*x^2*y"},
+        {"3/0", "Zero denominator '3/0'"},
+        {"x-00/000*y", "Zero denominator '00/000'"},
+        {"1/2/3", "Unknown variable '1/2/3'"},
+        {"/2", "Unknown variable '/2'"},
+        {"2/", "Unknown variable '2/'"},
+        {"1/2x", "Unknown variable '1/2x'"},
+        {"x^99999999999999999999", "Exponent out of range 'x^99999999999999999999'"},
+        {"x^4611686018427387904*y*x^4611686018427387904", "Exponent out of range 'x^4611686018427387904*y*x^4611686018427387904'"},
+    };
+    const Variables xy = ring("x,y");
+    for (const auto& row : rows) {
+        std::string got;
+        try {
+            got = print(read<Exact>(row.text, xy), xy);
+        } catch (const BadInput& error) {
+            got = error.message;
+        }
+        EXPECT_EQ(got, row.printed) << row.text;
     }
 }
 
