@@ -6,9 +6,14 @@ The model follows the rules literally: it joins the input lines, cuts the
 document with plain searches, keeps each polynomial as a dict from dense
 exponent tuples to coefficients, and sorts the keys only for printing.
 
+In the exact mode it computes with Python's integers and fractions, and
+for documents whose numbers all stay within 31 bits it checks that the
+binary prints the same bytes in both modes.
+
 usage: model_compare.py INITFORM [--count N] [--seed S]
 """
 import argparse
+from fractions import Fraction
 import random
 import subprocess
 import sys
@@ -38,8 +43,54 @@ def read_number(s):
     return wrap(v)
 
 
-class Unknown(Exception):
+INT64 = (-(1 << 63), (1 << 63) - 1)
+INT31 = (-(1 << 31), (1 << 31) - 1)
+
+
+def read_exact(s):
+    """strtol's reading without clamping: the exact value, or None beyond 64 bits."""
+    i = 0
+    while i < len(s) and s[i] in SPACE:
+        i += 1
+    neg = i < len(s) and s[i] == ord("-")
+    if i < len(s) and s[i] in b"+-":
+        i += 1
+    j = i
+    while j < len(s) and 48 <= s[j] <= 57:
+        j += 1
+    v = int(s[i:j]) if j > i else 0
+    v = -v if neg else v
+    return v if INT64[0] <= v <= INT64[1] else None
+
+
+class BadInput(Exception):
     pass
+
+
+class Arith:
+    """The numbers of one mode. In the exact mode it also notes whether every
+    value stayed within 31 bits, where the two modes must agree."""
+
+    def __init__(self, exact):
+        self.exact = exact
+        self.small = True
+
+    def see(self, v):
+        if not (INT31[0] <= v <= INT31[1]):
+            self.small = False
+        return v
+
+    def number(self, text, what, quoted):
+        if not self.exact:
+            return read_number(text)
+        v = read_exact(text)
+        if v is None:
+            self.small = False
+            raise BadInput(b"%s out of range '%s'" % (what, quoted))
+        return self.see(v)
+
+    def norm(self, v):
+        return self.see(v) if self.exact else wrap(v)
 
 
 def next_delim(start, t):
@@ -49,33 +100,47 @@ def next_delim(start, t):
     return -1
 
 
-def add_term(poly, term, names):
+def is_fraction(f):
+    a, slash, b = f.partition(b"/")
+    return slash and a.isdigit() and b.isdigit()
+
+
+def add_term(poly, term, names, ar):
     factors = term.split(b"*")
     sign = 1
     if factors[0].startswith(b"-"):
         factors[0] = factors[0][1:]
         sign = -1
-    if factors[0] == b"" or factors[0].isdigit():
-        coeff = wrap(sign * read_number(factors[0]))
+    text = b"*".join(factors)
+    first = factors[0]
+    if first == b"" or first.isdigit():
+        coeff = sign * (ar.see(int(first or b"0")) if ar.exact else read_number(first))
+        factors = factors[1:]
+    elif ar.exact and is_fraction(first):
+        num, den = first.split(b"/")
+        ar.small = False  # the default mode has no fractions
+        if int(den) == 0:
+            raise BadInput(b"Zero denominator '" + first + b"'")
+        coeff = sign * Fraction(int(num), int(den))
         factors = factors[1:]
     else:
         coeff = sign
     e = [0] * len(names)
     for f in factors:
-        if b"^" in f:
-            name, rest = f.split(b"^", 1)
-            x = read_number(rest)
-        else:
-            name, x = f, 1
+        name, caret, rest = f.partition(b"^")
         if name not in names:
-            raise Unknown(name)
+            raise BadInput(b"Unknown variable '" + name + b"'")
+        x = ar.number(rest, b"Exponent", f) if caret else 1
         k = names.index(name)
-        e[k] = wrap(e[k] + x)
-    key = tuple(e)
-    poly[key] = wrap(poly.get(key, 0) + coeff)
+        e[k] = e[k] + x if ar.exact else wrap(e[k] + x)
+    if ar.exact and any(not (INT64[0] <= x <= INT64[1]) for x in e):
+        ar.small = False
+        raise BadInput(b"Exponent out of range '" + text + b"'")
+    key = tuple(ar.norm(x) for x in e)
+    poly[key] = ar.norm(poly.get(key, 0) + coeff)
 
 
-def parse_poly(text, names):
+def parse_poly(text, names, ar):
     poly = {}
     terms = []
     d = next_delim(0, text)
@@ -86,24 +151,30 @@ def parse_poly(text, names):
         d = next_delim(d + 1, text)
     terms.append(text[begin:])
     for t in terms:
-        add_term(poly, t, names)
+        add_term(poly, t, names, ar)
     return poly
 
 
-def initial(poly, w):
-    deg = {k: wrap(sum(a * b for a, b in zip(k, w))) for k in poly}
+def initial(poly, w, ar):
+    deg = {k: ar.norm(sum(a * b for a, b in zip(k, w))) for k in poly}
     m = max([0] + list(deg.values()))
     return {k: c for k, c in poly.items() if deg[k] >= m}
 
 
-def reduce_poly(poly):
+def reduce_poly(poly, ar):
     if not poly:
         return poly
     keys = sorted(poly)
     g = list(keys[0])
     for k in keys[1:]:
         g = [min(a, b) for a, b in zip(g, k)]
-    return {tuple(wrap(a - b) for a, b in zip(k, g)): c for k, c in poly.items()}
+    return {tuple(ar.norm(a - b) for a, b in zip(k, g)): c for k, c in poly.items()}
+
+
+def coeff_text(c):
+    if isinstance(c, Fraction) and c.denominator != 1:
+        return b"%d/%d" % (c.numerator, c.denominator)
+    return str(int(c)).encode()
 
 
 def print_poly(poly, names):
@@ -118,7 +189,7 @@ def print_poly(poly, names):
         if c == -1:
             out.append(b"-")
         elif c != 1:
-            out.append(str(c).encode())
+            out.append(coeff_text(c))
             star = True
         for k, x in enumerate(key):
             if x == 0:
@@ -134,23 +205,35 @@ def print_poly(poly, names):
     return b"".join(out)
 
 
+def switches(args):
+    """(reduce, ring, exact) as the command line sets them."""
+    exact = any(a == b"--exact" for a in args[1:])
+    rest = args[1:] if exact else args[1:3]
+    return b"--reduce" in rest, b"--ring" in rest, exact
+
+
 def model(args, data):
-    """Returns (stdout, exit status) for the given arguments and input."""
+    """Returns (stdout, exit status, small) for the given arguments and input;
+    small: an exact run whose numbers all stayed within 31 bits."""
     if not args or args[0] == b"":
-        return b"Need argument: exponentvector.\n", 255
+        return b"Need argument: exponentvector.\n", 255, False
+    reduce, ring, exact = switches(args)
+    ar = Arith(exact)
+    ar.small = exact
     arg = args[0]
-    w = [read_number(p) for p in arg[1:len(arg) - 1].split(b",")]
-    reduce = any(a == b"--reduce" for a in args[1:3])
-    ring = any(a == b"--ring" for a in args[1:3])
+    try:
+        w = [ar.number(p, b"Weight", p) for p in arg[1:len(arg) - 1].split(b",")]
+    except BadInput as bad:
+        return b"Bad input: " + bad.args[0] + b"\n", 1, False
     buf = data.replace(b"\n", b"")
     if buf.find(b"Q[") != 0:
-        return b"Bad input: Must start with 'Q['\n", 1
+        return b"Bad input: Must start with 'Q['\n", 1, ar.small
     h = buf.find(b"]{")
     if h < 0:
-        return b"Bad input: Couldn't find ']{'\n", 1
+        return b"Bad input: Couldn't find ']{'\n", 1, ar.small
     e = buf.find(b"}")
     if e < 0:
-        return b"Bad input: Couldn't find '}'\n", 1
+        return b"Bad input: Couldn't find '}'\n", 1, ar.small
     out = []
     if ring:
         out.append(b"Q[" + buf[2:h] + b"]{\n")
@@ -159,23 +242,22 @@ def model(args, data):
     if len(names) != len(w):
         out.append(b"Dimension of standard input (%d) and vector-argument (%d) doesn't match\n"
                    % (len(names), len(w)))
-        return b"".join(out), 1
+        return b"".join(out), 1, ar.small
     for i, text in enumerate(polys):
         try:
-            p = parse_poly(text, names)
-        except Unknown as u:
-            out.append(b"Bad input: Unknown variable '" + u.args[0] + b"'\n")
-            return b"".join(out), 1
-        p = initial(p, w)
-        if reduce:
-            p = reduce_poly(p)
+            p = initial(parse_poly(text, names, ar), w, ar)
+            if reduce:
+                p = reduce_poly(p, ar)
+        except BadInput as bad:
+            out.append(b"Bad input: " + bad.args[0] + b"\n")
+            return b"".join(out), 1, ar.small
         out.append(print_poly(p, names))
         if i + 1 < len(polys):
             out.append(b",\n")
     if ring:
         out.append(b"}")
     out.append(b"\n")
-    return b"".join(out), 0
+    return b"".join(out), 0, ar.small
 
 
 # ---- random documents ----
@@ -184,24 +266,33 @@ NAMES = [b"x", b"y", b"z", b"ab", b"x1", b"t", b"u", b"w"]
 ODD_NAMES = [b"", b"-x", b" y", b"x\r", b"\xc3\xa9", b"v\x00", b"+"]
 
 
-def rand_number(r, exponent=False):
-    if r.random() < 0.8:
+# The kinds of numbers a document gets: "plain" (small, and now and then
+# beyond 32 bits), "small" (within 31 bits: the two modes must agree) and
+# "exact" (also huge, near 2^63, and fractions).
+def rand_number(r, kind, exponent=False):
+    if kind == "small" or r.random() < 0.8:
         return str(r.randint(0, 9) if r.random() < 0.7 else r.randint(0, 99))
     odd = ["4294967295", "2147483647", "2147483648", "99999999999999999999",
            "4294967296", "", str(r.randint(0, 1 << 40)), "4294967294"]
+    if kind == "exact":
+        odd += [str(r.randint(0, 10 ** r.randint(19, 100))), "9223372036854775807",
+                "9223372036854775808", "4611686018427387904", "000000000000000000000007"]
+        if not exponent:
+            den = r.choice(["0", "00", "1", str(r.randint(1, 99)), str(r.randint(1, 10 ** 30))])
+            odd += [f"{r.randint(0, 99)}/{den}", f"{r.randint(0, 10 ** 25)}/{den}", "1/2/3", "/2", "2/"]
     if exponent:
         odd += [" 3", "7a", "2^3", "1y"]
     return r.choice(odd)
 
 
-def rand_term(r, names):
+def rand_term(r, names, kind):
     parts = []
     if r.random() < 0.6:
-        parts.append(rand_number(r).encode())
+        parts.append(rand_number(r, kind).encode())
     for _ in range(r.randint(0, 3)):
         name = r.choice(names)
         if r.random() < 0.4:
-            name += b"^" + rand_number(r, True).encode()
+            name += b"^" + rand_number(r, kind, True).encode()
         parts.append(name)
     if not parts and r.random() < 0.95:
         parts.append(r.choice(names))
@@ -210,7 +301,7 @@ def rand_term(r, names):
     return b"*".join(parts)
 
 
-def rand_poly(r, names):
+def rand_poly(r, names, kind):
     out = b""
     if r.random() < 0.2:
         out += b"-"
@@ -221,15 +312,21 @@ def rand_poly(r, names):
         if i:
             out += r.choice([b"+-", b"--", b"++", b"-+"]) if r.random() < 0.02 \
                 else r.choice([b"+", b"-"])
-        out += rand_term(r, names)
+        out += rand_term(r, names, kind)
     if r.random() < 0.05:
         out += r.choice([b"+", b"-"])
     return out
 
 
-def rand_args(r, dim):
-    w = [r.choice(["0", "1", "2", "-1", "3", " 1", "", "x", "4294967295", "-7", "1000000"])
-         for _ in range(dim)]
+def rand_args(r, dim, kind):
+    choices = ["0", "1", "2", "-1", "3", " 1", "", "x", "-7", "1000"]
+    if kind != "small":
+        choices += ["4294967295", "1000000"]
+    if kind == "exact":
+        choices += ["4294967296", "9223372036854775807", "-9223372036854775808", "-4294967297"]
+        if r.random() < 0.02:
+            choices = ["9223372036854775808", "-99999999999999999999x"]
+    w = [r.choice(choices) for _ in range(dim)]
     if r.random() < 0.05:
         w.append("1")
     arg = r.choice(["(", "[", "", "<"]) + ",".join(w) + r.choice([")", "]", "", ">"])
@@ -237,17 +334,19 @@ def rand_args(r, dim):
         arg = r.choice(["", "(", "()"])
     sw = [b"--ring", b"--reduce", b"--rin", b"-", b"--ring", b"--reduce"]
     args = [arg.encode()] + [r.choice(sw) for _ in range(r.randint(0, 3))]
+    if kind != "plain":
+        args.insert(r.randint(1, min(len(args), 3)), b"--exact")
     return args
 
 
-def rand_doc(r):
+def rand_doc(r, kind):
     dim = r.randint(1, 4)
     names = r.sample(NAMES, dim) if r.random() < 0.5 else NAMES[:dim]
     if r.random() < 0.1:
         names[r.randrange(dim)] = r.choice(ODD_NAMES)
     if r.random() < 0.05:
         names.append(names[0])
-    polys = [rand_poly(r, names) for _ in range(r.randint(1, 5))]
+    polys = [rand_poly(r, names, kind) for _ in range(r.randint(1, 5))]
     doc = b"Q[" + b",".join(names) + b"]{" + b",".join(polys) + b"}"
     if r.random() < 0.1:
         doc += r.choice([b"junk}", b",x}", b"\n"])
@@ -266,6 +365,11 @@ def rand_doc(r):
     return doc, dim + (1 if len(names) > dim else 0)
 
 
+def run(binary, args, doc):
+    got = subprocess.run([binary] + args, input=doc, capture_output=True)
+    return got.stdout, got.returncode, got.stderr
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("binary")
@@ -273,19 +377,32 @@ def main():
     ap.add_argument("--seed", type=int, default=1)
     ns = ap.parse_args()
     r = random.Random(ns.seed)
-    failures = 0
+    failures = agreed = 0
+
+    def fail(what, args, doc, want, got):
+        nonlocal failures
+        failures += 1
+        if failures <= 5:
+            print(f"{what}: args={args!r} input={doc!r}\n  want {want!r}\n  got  {got!r}")
+
     for n in range(ns.count):
-        doc, dim = rand_doc(r)
-        args = rand_args(r, dim)
-        want_out, want_rc = model(args, doc)
-        got = subprocess.run([ns.binary] + args, input=doc, capture_output=True)
-        if (got.stdout, got.returncode, got.stderr) != (want_out, want_rc, b""):
-            failures += 1
-            if failures <= 5:
-                print(f"case {n}: args={args!r} input={doc!r}")
-                print(f"  want rc={want_rc} out={want_out!r}")
-                print(f"  got  rc={got.returncode} out={got.stdout!r} err={got.stderr!r}")
-    print(f"{ns.count - failures} passed, {failures} failed")
+        kind = ["plain", "exact", "plain", "small"][n % 4]
+        doc, dim = rand_doc(r, kind)
+        args = rand_args(r, dim, kind)
+        want_out, want_rc, small = model(args, doc)
+        got = run(ns.binary, args, doc)
+        if got != (want_out, want_rc, b""):
+            fail(f"case {n}", args, doc, (want_out, want_rc), got)
+        if small:
+            # Within 31 bits the exact mode prints what the default prints.
+            reduce, ring, _ = switches(args)
+            plain = args[:1] + [b"--reduce"] * reduce + [b"--ring"] * ring
+            wrapped = run(ns.binary, plain, doc)
+            agreed += 1
+            if wrapped != got:
+                fail(f"case {n}, modes differ", plain, doc, got, wrapped)
+    print(f"{agreed} documents within 31 bits compared in both modes")
+    print(f"{ns.count + agreed - failures} passed, {failures} failed")
     return 1 if failures else 0
 
 
