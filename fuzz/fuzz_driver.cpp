@@ -10,7 +10,11 @@
 //   plain identifiers and whose exponents are never negative reproduces its
 //   own output when that output is fed back in with the same arguments (the
 //   initial form of an initial form is itself); with --reduce this is checked
-//   when no weight is negative and no reduced term has a negative degree.
+//   when no weight is negative and no reduced term has a negative degree;
+//   with --exact the same holds in exact arithmetic;
+// - with --exact, a run whose numbers cannot leave 31 bits prints what the
+//   same run without --exact prints.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
@@ -66,46 +70,86 @@ Parsed parseDocument(std::string_view text) {
 }
 
 // True when every polynomial reads without a negative exponent.
+template <class A>
 bool exponentsNonNegative(const Parsed& d) {
     for (std::string_view text : d.polys) {
-        Polynomial p;
+        PolynomialOf<A> p;
         findPolyRep(p, text, d.vars);
-        for (const Entry& e : p.entries)
+        for (const EntryOf<A>& e : p.entries)
             if (e.exp < 0) return false;
     }
     return true;
 }
 
-bool degreesNonNegative(const Parsed& d, const WeightVector& w) {
+template <class A>
+bool degreesNonNegative(const Parsed& d, const WeightVectorOf<A>& w) {
     for (std::string_view text : d.polys) {
-        Polynomial p;
+        PolynomialOf<A> p;
         findPolyRep(p, text, d.vars);
-        for (const Term& t : p.terms)
-            if (dot(keyOf(p, t), w) < 0) return false;
+        for (const TermOf<A>& t : p.terms)
+            if (dot<A>(keyOf(p, t), w) < typename A::Degree{}) return false;
     }
     return true;
 }
 
+[[noreturn]] void failWith(const char* what, const std::string& first, const std::string& second) {
+    std::cerr << what << "\n--- first\n" << first << "--- second\n" << second;
+    std::abort();
+}
+
+template <class A>
 void checkRoundTrip(const std::vector<std::string_view>& args, const std::string& input,
                     const std::string& output, bool reduce) {
     const std::string joinedInput = joinLines(input);
     const Parsed original = parseDocument(joinedInput);
     for (std::string_view name : original.vars.names)
         if (!isIdentifier(name)) return;
-    if (!exponentsNonNegative(original)) return;
+    if (!exponentsNonNegative<A>(original)) return;
     if (reduce) {
-        const WeightVector w = readWeights(args[0]);
-        for (std::int32_t weight : w)
+        const WeightVectorOf<A> w = readWeights<A>(args[0]);
+        for (const auto& weight : w)
             if (weight < 0) return;
         const std::string joinedOutput = joinLines(output);
-        if (!degreesNonNegative(parseDocument(joinedOutput), w)) return;
+        if (!degreesNonNegative<A>(parseDocument(joinedOutput), w)) return;
     }
     std::string again;
     const int status = runOnce(args, output, again);
-    if (status != 0 || again != output) {
-        std::cerr << "round trip changed the output\n--- first\n" << output << "--- second\n" << again;
-        std::abort();
+    if (status != 0 || again != output) failWith("round trip changed the output", output, again);
+}
+
+// True when no value the run computes can leave 31 bits, so that both
+// modes must print the same: every number, times the input's length for
+// sums of like terms and exponents, times the largest weight for degrees,
+// and no fraction anywhere.
+bool staysWithin31Bits(std::string_view argLine, std::string_view input) {
+    if (input.find('/') != npos) return false;
+    std::uint64_t largest = 1;
+    for (std::string_view text : {argLine, input}) {
+        std::uint64_t value = 0;
+        std::size_t digits = 0;
+        for (char c : text) {
+            if (c >= '0' && c <= '9') {
+                if (++digits > 9) return false;
+                value = value * 10 + static_cast<std::uint64_t>(c - '0');
+                largest = std::max(largest, value);
+            } else if (c != '\n') {  // line ends vanish, even inside a number
+                value = 0;
+                digits = 0;
+            }
+        }
     }
+    const std::uint64_t length = argLine.size() + input.size() + 1;
+    return largest <= (std::uint64_t{1} << 30) / length / largest;
+}
+
+void checkModesAgree(const Switches& s, std::string_view weights, const std::string& input,
+                     const std::string& exactOutput, int exactStatus) {
+    std::vector<std::string_view> plain{weights};
+    if (s.reduce) plain.push_back("--reduce");
+    if (s.ring) plain.push_back("--ring");
+    std::string wrapped;
+    const int status = runOnce(plain, input, wrapped);
+    if (status != exactStatus || wrapped != exactOutput) failWith("the modes differ within 31 bits", exactOutput, wrapped);
 }
 
 }  // namespace
@@ -131,15 +175,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::cerr << "bad outcome: status " << status << ", standard error '" << err.str() << "'\n";
         std::abort();
     }
-    bool ring = false;
-    bool reduce = false;
-    for (std::size_t k = 1; k < std::min<std::size_t>(args.size(), 3); ++k) {
-        ring = ring || args[k] == "--ring";
-        reduce = reduce || args[k] == "--reduce";
-    }
-    // --help and --version read no document; ring implies a first argument.
-    if (status == 0 && ring && args[0] != "--help" && args[0] != "--version") {
-        checkRoundTrip(args, input, output, reduce);
+    // --help and --version read no document, and a missing argument none.
+    if (args.empty() || args[0].empty() || args[0] == "--help" || args[0] == "--version") return 0;
+    const Switches s = readSwitches(args);
+    if (s.exact && staysWithin31Bits(argLine, input)) checkModesAgree(s, args[0], input, output, status);
+    if (status == 0 && s.ring) {
+        if (s.exact) {
+            checkRoundTrip<Exact>(args, input, output, s.reduce);
+        } else {
+            checkRoundTrip<Wrapping>(args, input, output, s.reduce);
+        }
     }
     return 0;
 }

@@ -47,7 +47,7 @@ constexpr std::string_view kNeedArgument = "Need argument: exponentvector.";
 #endif
 
 constexpr std::string_view kUsage[] = {
-    "Usage: initform VECTOR [--reduce] [--ring] < DOCUMENT",
+    "Usage: initform VECTOR [--reduce] [--ring] [--exact] < DOCUMENT",
     "Prints the initial form of each polynomial of DOCUMENT with respect to the",
     "integer weight vector VECTOR: its terms of largest weighted degree (0 or more).",
     "",
@@ -55,6 +55,10 @@ constexpr std::string_view kUsage[] = {
     "             first and last characters are dropped, as in '(1,-2,0)'",
     "  --reduce   divide each initial form by the largest monomial dividing its terms",
     "  --ring     also write the ring header and '}': the output is again a document",
+    "  --exact    compute over Q exactly: coefficients of any size and fractions",
+    "             such as 1/2, 64-bit exponents and weights; without it, numbers",
+    "             are 32-bit and wrap around. With --exact the switches count in",
+    "             any position after VECTOR, otherwise only in the next two.",
     "",
     "Document: Q[x,y,...]{polynomial,polynomial,...}, line ends ignored",
     "Example:  echo 'Q[x,y]{3*x^2*y-x+2,x*y+2*y*x}' | initform '(1,1)'",

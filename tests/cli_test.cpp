@@ -147,7 +147,7 @@ TEST_P(Cli, MatchesExactly) {
     Outcome o = runBinary(row.args, row.in);
     if (row.args.size() > 0 && row.args[0] == "--help") {
         // The usage text: a synopsis first, the exit statuses last.
-        EXPECT_EQ(o.out.rfind("Usage: initform VECTOR [--reduce] [--ring] < DOCUMENT\n", 0), 0u) << o.out;
+        EXPECT_EQ(o.out.rfind("Usage: initform VECTOR [--reduce] [--ring] [--exact] < DOCUMENT\n", 0), 0u) << o.out;
         EXPECT_NE(o.out.find("255"), std::string::npos) << o.out;
     } else {
         EXPECT_EQ(o.out, row.out);
