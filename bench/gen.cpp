@@ -2,7 +2,9 @@
 // the weight vector to use with it.
 //
 // usage: initform_gen SHAPE MEGABYTES SEED DOCUMENT WEIGHTS
-//   SHAPE: many | huge | wide | minus | combine
+//   SHAPE: many | huge | wide | minus | combine | long
+// "long" has coefficients of 40 to 100 digits, a third of them fractions:
+// a document for --exact only.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +35,7 @@ struct Shape {
     int maxExp;
     int monomials;             // > 0: terms are drawn from this many monomials
     bool onlyMinus;
+    bool longCoefficients = false;
 };
 
 Shape shapeFor(const std::string& name, std::size_t bytes) {
@@ -43,6 +46,7 @@ Shape shapeFor(const std::string& name, std::size_t bytes) {
     if (name == "wide") return {500, true, 200, 2000, 1, 3, 4, 0, false};
     if (name == "minus") return {6, false, longTerms, longTerms, 1, 4, 7, 0, true};
     if (name == "combine") return {6, false, longTerms, longTerms, 1, 4, 3, 12, false};
+    if (name == "long") return {4, false, 20, 200, 1, 3, 6, 0, false, true};
     std::cerr << "unknown shape: " << name << "\n";
     std::exit(2);
 }
@@ -66,6 +70,18 @@ std::string monomial(const Shape& s, Rng& r) {
         }
     }
     return m;
+}
+
+std::string digits(Rng& r, int count) {
+    std::string d(1, static_cast<char>('1' + r.below(9)));
+    while (static_cast<int>(d.size()) < count) d += static_cast<char>('0' + r.below(10));
+    return d;
+}
+
+// A coefficient of 40 to 100 digits; every third one a fraction.
+std::string longCoefficient(Rng& r) {
+    if (r.below(3) != 0) return digits(r, r.between(40, 100));
+    return digits(r, r.between(20, 60)) + "/" + digits(r, r.between(20, 40));
 }
 
 // Writes text, breaking lines every 80 to 200 characters, anywhere.
@@ -126,9 +142,14 @@ int main(int argc, char** argv) {
             if (t > 0) term += (s.onlyMinus || r.below(2)) ? '-' : '+';
             else if (r.below(4) == 0) term += '-';
             std::string m = s.monomials ? pool[static_cast<std::size_t>(r.below(s.monomials))] : monomial(s, r);
-            int c = r.below(3) == 0 ? 1 : r.between(1, 999);
-            if (c != 1 || m.empty()) term += std::to_string(c);
-            if (c != 1 && !m.empty()) term += '*';
+            if (s.longCoefficients) {
+                term += longCoefficient(r);
+                if (!m.empty()) term += '*';
+            } else {
+                int c = r.below(3) == 0 ? 1 : r.between(1, 999);
+                if (c != 1 || m.empty()) term += std::to_string(c);
+                if (c != 1 && !m.empty()) term += '*';
+            }
             term += m;
             out.put(term);
         }

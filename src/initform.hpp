@@ -126,7 +126,13 @@ struct ExactDegree {
     Int128 small = 0;
     std::optional<mpz_class> big;  // the value, when set
 };
-std::strong_ordering operator<=>(const ExactDegree& a, const ExactDegree& b);
+// Compares degrees of which at least one is held in GMP.
+std::strong_ordering compareBig(const ExactDegree& a, const ExactDegree& b);
+inline std::strong_ordering operator<=>(const ExactDegree& a, const ExactDegree& b) {
+    if (a.big || b.big) [[unlikely]] return compareBig(a, b);
+    return a.small < b.small ? std::strong_ordering::less
+                             : (b.small < a.small ? std::strong_ordering::greater : std::strong_ordering::equal);
+}
 inline bool operator==(const ExactDegree& a, const ExactDegree& b) { return (a <=> b) == 0; }
 
 // An exact coefficient: a 64-bit integer, or a rational kept in the
@@ -152,7 +158,17 @@ struct Exact {
         void clear() { used = 0; }
     };
 
-    static void addProduct(Degree& d, Exponent e, Weight w);
+    static void addProduct(Degree& d, Exponent e, Weight w) {
+        const Int128 product = static_cast<Int128>(e) * w;  // |e|, |w| <= 2^63: fits
+        Int128 sum;
+        if (d.big || __builtin_add_overflow(d.small, product, &sum)) [[unlikely]] {
+            addBig(d, product);
+        } else {
+            d.small = sum;
+        }
+    }
+    // d += product, in GMP.
+    static void addBig(Degree& d, Int128 product);
     static bool addExponent(Exponent& sum, Exponent e) { return !__builtin_add_overflow(sum, e, &sum); }
     static bool subExponent(Exponent& v, Exponent g) { return !__builtin_sub_overflow(v, g, &v); }
     static std::optional<Exponent> readInteger(std::string_view text);

@@ -117,24 +117,12 @@ void Wrapping::printCoeff(const Pool&, Coeff c, Writer& out) { out.putNumber(c);
 
 std::optional<std::int64_t> Exact::readInteger(std::string_view text) { return readExact64(text); }
 
-void Exact::addProduct(Degree& d, Exponent e, Weight w) {
-    const Int128 product = static_cast<Int128>(e) * w;  // |e|, |w| <= 2^63: fits
-    if (!d.big) {
-        Int128 sum;
-        if (!__builtin_add_overflow(d.small, product, &sum)) {
-            d.small = sum;
-            return;
-        }
-        d.big = toMpz(d.small);
-    }
+void Exact::addBig(Degree& d, Int128 product) {
+    if (!d.big) d.big = toMpz(d.small);
     *d.big += toMpz(product);
 }
 
-std::strong_ordering operator<=>(const ExactDegree& a, const ExactDegree& b) {
-    if (!a.big && !b.big) {
-        return a.small < b.small ? std::strong_ordering::less
-                                 : (b.small < a.small ? std::strong_ordering::greater : std::strong_ordering::equal);
-    }
+std::strong_ordering compareBig(const ExactDegree& a, const ExactDegree& b) {
     const int c = cmp(a.big ? *a.big : toMpz(a.small), b.big ? *b.big : toMpz(b.small));
     return c < 0 ? std::strong_ordering::less : (c > 0 ? std::strong_ordering::greater : std::strong_ordering::equal);
 }
