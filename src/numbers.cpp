@@ -6,6 +6,7 @@
 // sum that overflows. A rational that becomes a 64-bit integer again moves
 // back, so that "is it 1?" and "is it an integer?" have one answer each.
 #include <cstring>
+#include <new>
 
 #include "initform.hpp"
 
@@ -50,6 +51,9 @@ mpz_class toMpz(Int128 v) {
 
 // A free slot of the pool, or a new one.
 std::uint32_t takeSlot(Exact::Pool& pool) {
+    // Slots are numbered in 32 bits: more rationals in one polynomial than
+    // that is more than this process can hold.
+    if (pool.used == UINT32_MAX - 1) throw std::bad_alloc();
     if (pool.used == pool.values.size()) pool.values.emplace_back();
     return static_cast<std::uint32_t>(pool.used++);
 }

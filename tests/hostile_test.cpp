@@ -75,6 +75,21 @@ std::vector<Row> hostileRows() {
          [] { return repeat("x,\n", 500) + "Bad input: Unknown variable 'q'\n"; }, 1},
         {"nul_only", [] { return A{"(1)"}; }, [] { return S(5, '\0'); },
          [] { return S("Bad input: Must start with 'Q['\n"); }, 1},
+        // The exact mode: numbers of any length, and the 64-bit limits.
+        {"exact_million_digits", [] { return A{"(1)", "--exact"}; },
+         [] { return "Q[x]{" + repeat("9", 1'000'000) + "*x+x-" + repeat("9", 1'000'000) + "/1*x}"; },
+         [] { return S("x\n"); }, 0},
+        {"exact_long_fraction_in_lowest_terms", [] { return A{"(0)", "--exact"}; },
+         [] { return "Q[x]{2" + repeat("0", 99'999) + "2/4}"; },  // 2 (10^100000 + 1) / 4
+         [] { return "1" + repeat("0", 99'999) + "1/2\n"; }, 0},
+        {"exact_many_big_terms_cancel", [] { return A{"(1)", "--exact"}; },
+         [] { return "Q[x]{" + repeat("123456789012345678901234567890*x-123456789012345678901234567891*x+", 100'000) + "0}"; },
+         [] { return S("-100000*x\n"); }, 0},
+        {"exact_five_thousand_digit_weight", [] { return A{"(" + nines() + ")", "--exact"}; }, [] { return S("Q[x]{x}"); },
+         [] { return "Bad input: Weight out of range '" + nines() + "'\n"; }, 1},
+        {"exact_exponents_add_up_beyond_64_bits", [] { return A{"(1)", "--exact"}; },
+         [] { return "Q[x]{" + repeat("x^99999999999999*", 1'000'000) + "x}"; },
+         [] { return "Bad input: Exponent out of range '" + repeat("x^99999999999999*", 1'000'000) + "x'\n"; }, 1},
     };
 }
 
