@@ -26,29 +26,13 @@ def wrap(v):
     return v - (1 << 32) if v >= 1 << 31 else v
 
 
-def read_number(s):
-    i = 0
-    while i < len(s) and s[i] in SPACE:
-        i += 1
-    neg = False
-    if i < len(s) and s[i] in b"+-":
-        neg = s[i] == ord("-")
-        i += 1
-    j = i
-    while j < len(s) and 48 <= s[j] <= 57:
-        j += 1
-    v = int(s[i:j]) if j > i else 0
-    v = -v if neg else v
-    v = max(-(1 << 63), min((1 << 63) - 1, v))
-    return wrap(v)
-
-
 INT64 = (-(1 << 63), (1 << 63) - 1)
 INT31 = (-(1 << 31), (1 << 31) - 1)
 
 
-def read_exact(s):
-    """strtol's reading without clamping: the exact value, or None beyond 64 bits."""
+def strtol(s):
+    """The value strtol reads, before any clamping: leading white space, an
+    optional sign, the longest run of digits (none is 0)."""
     i = 0
     while i < len(s) and s[i] in SPACE:
         i += 1
@@ -59,7 +43,17 @@ def read_exact(s):
     while j < len(s) and 48 <= s[j] <= 57:
         j += 1
     v = int(s[i:j]) if j > i else 0
-    v = -v if neg else v
+    return -v if neg else v
+
+
+def read_number(s):
+    """Clamped to 64 bits, then the low 32 bits."""
+    return wrap(max(INT64[0], min(INT64[1], strtol(s))))
+
+
+def read_exact(s):
+    """The exact value, or None beyond 64 bits."""
+    v = strtol(s)
     return v if INT64[0] <= v <= INT64[1] else None
 
 
