@@ -5,10 +5,16 @@
 //   SHAPE: many | huge | wide | minus | combine | long
 // "long" has coefficients of 40 to 100 digits, a third of them fractions:
 // a document for --exact only.
+// A shape with the suffix "-i" (many-i, huge-i, ...) takes the numbers of
+// independently generated documents instead: weights 1 to 9 (so the running
+// maximum degree rises many times along a long polynomial), coefficients 1
+// to 30, exponents 1 to 9, 1 to 3 factors a term; many-i has 3 to 10 terms
+// over 3 to 6 of its 6 variables, wide-i 5 to 30 terms.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <utility>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -36,7 +42,26 @@ struct Shape {
     int monomials;             // > 0: terms are drawn from this many monomials
     bool onlyMinus;
     bool longCoefficients = false;
+    // The numbers of the "-i" variants; the defaults are the original shapes'.
+    int minExp = 0;
+    int maxCoeff = 999;
+    int minWeight = -1, maxWeight = 4;
+    int minVarsUsed = 0, maxVarsUsed = 0;  // per polynomial; 0: all
 };
+
+// The "-i" variant of a shape.
+Shape independent(Shape s, const std::string& name) {
+    s.minFactors = 1;
+    s.maxFactors = 3;
+    s.minExp = 1;
+    s.maxExp = 9;
+    s.maxCoeff = 30;
+    s.minWeight = 1;
+    s.maxWeight = 9;
+    if (name == "many") s.minVarsUsed = 3, s.maxVarsUsed = 6;
+    if (name == "wide") s.minTerms = 5, s.maxTerms = 30;
+    return s;
+}
 
 Shape shapeFor(const std::string& name, std::size_t bytes) {
     // Long polynomials: about a fifth of the document each (a handful).
@@ -57,13 +82,14 @@ std::string varName(const Shape& s, int k) {
     return name;
 }
 
-std::string monomial(const Shape& s, Rng& r) {
+// A monomial over the given variables, in random order.
+std::string monomial(const Shape& s, Rng& r, const std::vector<int>& vars) {
     std::string m;
     int factors = r.between(s.minFactors, s.maxFactors);
     for (int f = 0; f < factors; ++f) {
         if (!m.empty()) m += '*';
-        m += varName(s, r.below(s.vars));
-        int e = r.between(0, s.maxExp);
+        m += varName(s, vars[static_cast<std::size_t>(r.below(static_cast<int>(vars.size())))]);
+        int e = r.between(s.minExp, s.maxExp);
         if (e != 1) {
             m += '^';
             m += std::to_string(e);
@@ -110,18 +136,22 @@ int main(int argc, char** argv) {
         std::cerr << "usage: initform_gen SHAPE MEGABYTES SEED DOCUMENT WEIGHTS\n";
         return 2;
     }
-    const std::string shapeName = argv[1];
+    std::string shapeName = argv[1];
+    const bool variant = shapeName.ends_with("-i");
+    if (variant) shapeName.resize(shapeName.size() - 2);
     const std::size_t bytes = static_cast<std::size_t>(std::atof(argv[2]) * 1024 * 1024);
-    Rng r{std::strtoull(argv[3], nullptr, 10) * 7919 + 1};
-    const Shape s = shapeFor(shapeName, bytes);
+    Rng r{std::strtoull(argv[3], nullptr, 10) * 7919 + 1 + (variant ? 104729 : 0)};
+    const Shape s = variant ? independent(shapeFor(shapeName, bytes), shapeName) : shapeFor(shapeName, bytes);
 
     std::ofstream weights(argv[5]);
     weights << '(';
-    for (int k = 0; k < s.vars; ++k) weights << (k ? "," : "") << r.between(-1, 4);
+    for (int k = 0; k < s.vars; ++k) weights << (k ? "," : "") << r.between(s.minWeight, s.maxWeight);
     weights << ")\n";
 
+    std::vector<int> all;
+    for (int k = 0; k < s.vars; ++k) all.push_back(k);
     std::vector<std::string> pool;
-    for (int k = 0; k < s.monomials; ++k) pool.push_back(monomial(s, r));
+    for (int k = 0; k < s.monomials; ++k) pool.push_back(monomial(s, r, all));
 
     std::ofstream doc(argv[4], std::ios::binary);
     LineBreaker out{doc, r, r.between(80, 200)};
@@ -136,17 +166,23 @@ int main(int argc, char** argv) {
         if (!firstPoly) out.put(",");
         firstPoly = false;
         int terms = r.between(s.minTerms, s.maxTerms);
+        std::vector<int> vars = all;
+        if (s.maxVarsUsed > 0) {  // a random subset of the variables
+            for (std::size_t k = vars.size(); k > 1; --k)
+                std::swap(vars[k - 1], vars[static_cast<std::size_t>(r.below(static_cast<int>(k)))]);
+            vars.resize(static_cast<std::size_t>(r.between(s.minVarsUsed, s.maxVarsUsed)));
+        }
         std::string term;
         for (int t = 0; t < terms && out.written < bytes; ++t) {
             term.clear();
             if (t > 0) term += (s.onlyMinus || r.below(2)) ? '-' : '+';
             else if (r.below(4) == 0) term += '-';
-            std::string m = s.monomials ? pool[static_cast<std::size_t>(r.below(s.monomials))] : monomial(s, r);
+            std::string m = s.monomials ? pool[static_cast<std::size_t>(r.below(s.monomials))] : monomial(s, r, vars);
             if (s.longCoefficients) {
                 term += longCoefficient(r);
                 if (!m.empty()) term += '*';
             } else {
-                int c = r.below(3) == 0 ? 1 : r.between(1, 999);
+                int c = r.below(3) == 0 ? 1 : r.between(1, s.maxCoeff);
                 if (c != 1 || m.empty()) term += std::to_string(c);
                 if (c != 1 && !m.empty()) term += '*';
             }
