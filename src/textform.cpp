@@ -183,9 +183,21 @@ std::size_t findVariable(const Variables& vars, std::string_view name) {
 
 namespace {
 
-// Reads the terms of one polynomial text into p. A term ends at the next
-// delimiter: the first '+' or '-' at index `from` or later (the rule of
-// nextDelimiter, applied while the factors are read).
+// A polynomial text and where its current term may end: at the first '+'
+// or '-' at index `from` or later (the rule of nextDelimiter, applied while
+// the factors are read). The hot functions copy it into a local, so that it
+// stays in registers while the entry pool is written.
+struct TermText {
+    const char* t;
+    std::size_t n;
+    std::size_t from;
+
+    // True when the character at pos ends the term.
+    bool atEnd(std::size_t pos) const { return pos == n || (classOf(t[pos]) == kSign && pos >= from); }
+    bool factorEnds(std::size_t pos) const { return atEnd(pos) || t[pos] == '*'; }
+};
+
+// Reads the terms of one polynomial text into p.
 template <class A>
 struct TermReader {
     using Exponent = typename A::Exponent;
@@ -194,19 +206,13 @@ struct TermReader {
     PolynomialOf<A>& p;
     const Variables& vars;
     DegreeFilterOf<A>* filter;
-    const char* t;
-    std::size_t n;
-    std::size_t from = 0;
-
-    // True when the character at pos ends the term.
-    bool atEnd(std::size_t pos) const { return pos == n || (classOf(t[pos]) == kSign && pos >= from); }
-    bool factorEnds(std::size_t pos) const { return atEnd(pos) || t[pos] == '*'; }
+    TermText text;
 
     std::size_t readTerm(std::size_t begin);
     bool readCoefficient(std::size_t& pos, CoeffText& c) const;
     std::size_t readFactors(std::size_t pos, bool more, Degree& degree, std::uint64_t& total);
-    std::size_t readExponent(std::size_t pos, std::size_t nameStart, Exponent& exp) const;
-    std::size_t lookUpName(std::string_view name, std::size_t nameStart) const;
+    static std::size_t readExponent(const TermText& x, std::size_t pos, std::size_t nameStart, Exponent& exp);
+    std::size_t lookUpName(const TermText& x, std::string_view name, std::size_t nameStart) const;
     void keepTerm(std::size_t tail, std::string_view text, const CoeffText& c, Degree& degree);
 };
 
@@ -214,6 +220,7 @@ struct TermReader {
 // of its delimiter, or the text's size at its end.
 template <class A>
 std::size_t TermReader<A>::readTerm(std::size_t begin) {
+    const auto [t, n, from] = text;
     std::size_t pos = begin;
     CoeffText coeff;
     if (pos < n && t[pos] == '-') {
@@ -234,17 +241,17 @@ std::size_t TermReader<A>::readTerm(std::size_t begin) {
         p.entries.resize(tail);
         throw;
     }
-    const std::string_view text(t + start, end - start);
+    const std::string_view termText(t + start, end - start);
     if (filter != nullptr && degree < filter->floor) {
         // Dropped unread; only a sum of exponents out of range must be told.
         if (total > std::uint64_t{INT64_MAX} && !normalizeKey<A>(p.entries.data() + tail, p.entries.size() - tail)) {
             p.entries.resize(tail);
-            throw OutOfRange("Exponent", text);
+            throw OutOfRange("Exponent", termText);
         }
         p.entries.resize(tail);
         return end;
     }
-    keepTerm(tail, text, coeff, degree);
+    keepTerm(tail, termText, coeff, degree);
     return end;
 }
 
@@ -253,6 +260,9 @@ std::size_t TermReader<A>::readTerm(std::size_t begin) {
 // it. Returns whether a factor follows.
 template <class A>
 bool TermReader<A>::readCoefficient(std::size_t& pos, CoeffText& c) const {
+    const TermText x = text;
+    const char* t = x.t;
+    const std::size_t n = x.n;
     std::uint64_t value;
     const std::size_t end = scanDigits(t, pos, n, value);
     std::size_t denEnd = end;
@@ -263,7 +273,7 @@ bool TermReader<A>::readCoefficient(std::size_t& pos, CoeffText& c) const {
             if (afterSlash > end + 1) denEnd = afterSlash;
         }
     }
-    if (!factorEnds(denEnd)) return true;  // a variable factor
+    if (!x.factorEnds(denEnd)) return true;  // a variable factor
     c.unit = false;
     c.num = {t + pos, end - pos};
     c.value = value;
@@ -272,7 +282,7 @@ bool TermReader<A>::readCoefficient(std::size_t& pos, CoeffText& c) const {
         if (c.den.find_first_not_of('0') == npos) throw ZeroDenominator({t + pos, denEnd - pos});
     }
     pos = denEnd + 1;
-    return !atEnd(denEnd);
+    return !x.atEnd(denEnd);
 }
 
 // Reads the variable factors from pos on, each a name, optionally '^' and an
@@ -280,35 +290,39 @@ bool TermReader<A>::readCoefficient(std::size_t& pos, CoeffText& c) const {
 // term's delimiter.
 template <class A>
 std::size_t TermReader<A>::readFactors(std::size_t pos, bool more, Degree& degree, std::uint64_t& total) {
+    const TermText x = text;
+    const auto [t, n, from] = x;
     for (; more; ++pos) {
         const std::size_t nameStart = pos;
         while (pos < n && (classOf(t[pos]) == kPlain || (classOf(t[pos]) == kSign && pos < from))) ++pos;
-        const std::size_t var = lookUpName({t + nameStart, pos - nameStart}, nameStart);
+        const std::size_t var = lookUpName(x, {t + nameStart, pos - nameStart}, nameStart);
         Exponent exp = 1;
-        if (pos < n && t[pos] == '^') pos = readExponent(pos + 1, nameStart, exp);
+        if (pos < n && t[pos] == '^') pos = readExponent(x, pos + 1, nameStart, exp);
         p.entries.push_back({static_cast<std::uint32_t>(var), exp});
         if (filter != nullptr) A::addProduct(degree, exp, filter->weights[var]);
         if constexpr (A::exact) {
             const std::uint64_t size = exp < 0 ? 0 - static_cast<std::uint64_t>(exp) : static_cast<std::uint64_t>(exp);
             total = total + size < total ? UINT64_MAX : total + size;
         }
-        more = !atEnd(pos);
+        more = !x.atEnd(pos);
     }
     return pos;
 }
 
 // Reads the exponent that starts at pos; returns the end of its factor.
 template <class A>
-std::size_t TermReader<A>::readExponent(std::size_t pos, std::size_t nameStart, Exponent& exp) const {
+std::size_t TermReader<A>::readExponent(const TermText& x, std::size_t pos, std::size_t nameStart,
+                                        Exponent& exp) {
+    const char* t = x.t;
     std::uint64_t value;
-    std::size_t end = scanDigits(t, pos, n, value);
-    if (end > pos && end - pos <= kSafeDigits && factorEnds(end)) {
+    std::size_t end = scanDigits(t, pos, x.n, value);
+    if (end > pos && end - pos <= kSafeDigits && x.factorEnds(end)) {
         exp = A::exponentFromDigits(value);
         return end;
     }
     // White space, a sign, many digits or other text: read as strtol would,
     // up to the end of the factor.
-    while (!factorEnds(end)) ++end;
+    while (!x.factorEnds(end)) ++end;
     const std::optional<Exponent> read = A::readInteger({t + pos, end - pos});
     if (!read) throw OutOfRange("Exponent", {t + nameStart, end - nameStart});
     exp = *read;
@@ -317,12 +331,12 @@ std::size_t TermReader<A>::readExponent(std::size_t pos, std::size_t nameStart, 
 
 // The index of the variable a factor names.
 template <class A>
-std::size_t TermReader<A>::lookUpName(std::string_view name, std::size_t nameStart) const {
+std::size_t TermReader<A>::lookUpName(const TermText& x, std::string_view name, std::size_t nameStart) const {
     // A short name inside the text is hashed from one 8-byte load.
     std::uint64_t hash;
-    if (name.size() <= kPackedName && nameStart + 8 <= n) {
+    if (name.size() <= kPackedName && nameStart + 8 <= x.n) {
         std::uint64_t bytes;
-        std::memcpy(&bytes, t + nameStart, 8);
+        std::memcpy(&bytes, x.t + nameStart, 8);
         hash = packedName(bytes, name.size(), vars.seed);
     } else {
         hash = hashName(name, vars.seed);
@@ -360,18 +374,18 @@ template <class A>
 void findPolyRep(PolynomialOf<A>& p, std::string_view text, const Variables& vars, DegreeFilterOf<A>* filter) {
     // A sign at index 0 belongs to the first term, and the character right
     // after a delimiter is never a delimiter itself.
-    TermReader<A> reader{p, vars, filter, text.data(), text.size(), 1};
+    TermReader<A> reader{p, vars, filter, {text.data(), text.size(), 1}};
     for (std::size_t begin = 0;;) {
         const std::size_t d = reader.readTerm(begin);
         if (d == text.size()) break;
         begin = text[d] == '+' ? d + 1 : d;  // a '-' stays as the next term's sign
-        reader.from = d + 2;
+        reader.text.from = d + 2;
     }
 }
 
 template <class A>
 void addTerm(PolynomialOf<A>& p, std::string_view term, const Variables& vars, DegreeFilterOf<A>* filter) {
-    TermReader<A>{p, vars, filter, term.data(), term.size(), npos}.readTerm(0);
+    TermReader<A>{p, vars, filter, {term.data(), term.size(), npos}}.readTerm(0);
 }
 
 template <class A>
