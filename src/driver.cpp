@@ -18,6 +18,8 @@
 #include <cstdio>
 #include <iostream>
 #include <new>
+
+#include <unistd.h>
 #endif
 
 namespace initform {
@@ -282,6 +284,10 @@ int filterDocument(std::string_view arg, const Switches& switches, std::istream&
 
 int run(std::span<const std::string_view> args, std::istream& in, std::ostream& out) {
     Writer w(out);
+    return run(args, in, w);
+}
+
+int run(std::span<const std::string_view> args, std::istream& in, Writer& w) {
     // An empty first argument has no brackets to drop: it counts as missing.
     if (args.empty() || args[0].empty()) {
         writeLine(w, kNeedArgument);
@@ -309,20 +315,19 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_DFL);
     std::ios::sync_with_stdio(false);
     std::vector<std::string_view> args(argv + std::min(argc, 1), argv + argc);
+    // Standard output is written with write(2), a call per line end.
+    initform::Writer out(STDOUT_FILENO);
     int status;
     try {
-        status = initform::run(args, std::cin, std::cout);
+        status = initform::run(args, std::cin, out);
     } catch (const std::bad_alloc&) {
         // Not an input error but the machine's limit: say so where a
         // system failure is said, and do not report success.
-        std::cout.flush();
         std::fputs("initform: out of memory\n", stderr);
         return 1;
     }
-    std::cout.flush();
-    if (!std::cout) {
-        int err = errno;
-        std::fprintf(stderr, "initform: cannot write standard output: %s\n", std::strerror(err));
+    if (!out.ok()) {
+        std::fprintf(stderr, "initform: cannot write standard output: %s\n", std::strerror(out.error()));
         return 1;
     }
     return status;

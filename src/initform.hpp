@@ -275,12 +275,13 @@ struct DegreeFilterOf {
 };
 using DegreeFilter = DegreeFilterOf<Wrapping>;
 
-// Collects output and hands it to a stream. A line end is '\n' followed by
-// a flush of the stream; between line ends, output is passed on in large
-// blocks.
+// Collects output and hands it on, to a stream or to a file descriptor. A
+// line end is '\n' followed by a flush: to a descriptor, one write(2) per
+// line; between line ends, output is passed on in large blocks.
 class Writer {
 public:
-    explicit Writer(std::ostream& out) : out_(out) {}
+    explicit Writer(std::ostream& out) : out_(&out) {}
+    explicit Writer(int fd) : fd_(fd) {}
     void put(char c) { buf_.push_back(c); }
     void put(std::string_view s) { buf_.append(s); }
     void putNumber(std::int64_t n);
@@ -293,11 +294,15 @@ public:
         if (buf_.size() >= kSpillSize) spill();
     }
     bool ok() const;
+    // The errno of a failed write to a descriptor (0 for none).
+    int error() const { return error_; }
 
 private:
     static constexpr std::size_t kSpillSize = std::size_t{1} << 16;
     void spill();
-    std::ostream& out_;
+    std::ostream* out_ = nullptr;
+    int fd_ = -1;
+    int error_ = 0;
     std::string buf_;
 };
 
@@ -389,6 +394,7 @@ Switches readSwitches(std::span<const std::string_view> args);
 
 // Runs the filter: args are the command-line arguments after the program
 // name. Returns the process exit status.
+int run(std::span<const std::string_view> args, std::istream& in, Writer& out);
 int run(std::span<const std::string_view> args, std::istream& in, std::ostream& out);
 
 }  // namespace initform

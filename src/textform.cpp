@@ -1,6 +1,9 @@
 // The polynomial text form: cutting texts into pieces, reading one
 // polynomial's text into a Polynomial, and writing a Polynomial back.
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <bit>
 #include <charconv>
 #include <cstring>
@@ -473,18 +476,29 @@ char* Writer::reserve(std::size_t n) {
 }
 
 void Writer::spill() {
-    // Straight to the stream's buffer; a short write marks the stream bad.
-    const auto size = static_cast<std::streamsize>(buf_.size());
-    if (out_.good() && out_.rdbuf()->sputn(buf_.data(), size) != size) out_.setstate(std::ios::badbit);
+    if (out_ != nullptr) {
+        // Straight to the stream's buffer; a short write marks the stream bad.
+        const auto size = static_cast<std::streamsize>(buf_.size());
+        if (out_->good() && out_->rdbuf()->sputn(buf_.data(), size) != size) out_->setstate(std::ios::badbit);
+    } else {
+        for (std::size_t done = 0; error_ == 0 && done < buf_.size();) {
+            const ssize_t n = ::write(fd_, buf_.data() + done, buf_.size() - done);
+            if (n >= 0) {
+                done += static_cast<std::size_t>(n);
+            } else if (errno != EINTR) {
+                error_ = errno;
+            }
+        }
+    }
     buf_.clear();
 }
 
 void Writer::lineEnd() {
     buf_.push_back('\n');
     spill();
-    if (out_.good() && out_.rdbuf()->pubsync() != 0) out_.setstate(std::ios::badbit);
+    if (out_ != nullptr && out_->good() && out_->rdbuf()->pubsync() != 0) out_->setstate(std::ios::badbit);
 }
 
-bool Writer::ok() const { return out_.good(); }
+bool Writer::ok() const { return out_ != nullptr ? out_->good() : error_ == 0; }
 
 }  // namespace initform
