@@ -200,6 +200,27 @@ struct TermText {
     bool factorEnds(std::size_t pos) const { return atEnd(pos) || t[pos] == '*'; }
 };
 
+// The factors of the term being read: in a fixed array while they are few,
+// so that a term the filter drops never touches the polynomial's pool.
+template <class A>
+struct Factors {
+    static constexpr std::size_t kFew = 16;
+    EntryOf<A> few[kFew];
+    std::vector<EntryOf<A>> many;  // all of them, once there are more
+    std::size_t count = 0;
+
+    void push(const EntryOf<A>& e) {
+        if (count < kFew) [[likely]] {
+            few[count] = e;
+        } else {
+            if (count == kFew) many.assign(few, few + kFew);
+            many.push_back(e);
+        }
+        ++count;
+    }
+    EntryOf<A>* data() { return count <= kFew ? few : many.data(); }
+};
+
 // Reads the terms of one polynomial text into p.
 template <class A>
 struct TermReader {
@@ -213,10 +234,10 @@ struct TermReader {
 
     std::size_t readTerm(std::size_t begin);
     bool readCoefficient(std::size_t& pos, CoeffText& c) const;
-    std::size_t readFactors(std::size_t pos, bool more, Degree& degree, std::uint64_t& total);
+    std::size_t readFactors(std::size_t pos, bool more, Degree& degree, std::uint64_t& total, Factors<A>& factors);
     static std::size_t readExponent(const TermText& x, std::size_t pos, std::size_t nameStart, Exponent& exp);
     std::size_t lookUpName(const TermText& x, std::string_view name, std::size_t nameStart) const;
-    void keepTerm(std::size_t tail, std::string_view text, const CoeffText& c, Degree& degree);
+    void keepTerm(std::string_view text, const CoeffText& c, Degree& degree, Factors<A>& factors);
 };
 
 // Reads the term that starts at `begin`, adds it to p and returns the index
@@ -236,25 +257,17 @@ std::size_t TermReader<A>::readTerm(std::size_t begin) {
     // the combined exponent vector. `total` bounds the exponent sums.
     Degree degree{};
     std::uint64_t total = 0;
-    const std::size_t tail = p.entries.size();
-    std::size_t end;
-    try {
-        end = std::min(readFactors(pos, more, degree, total) - 1, n);
-    } catch (const BadInput&) {
-        p.entries.resize(tail);
-        throw;
-    }
+    Factors<A> factors;
+    const std::size_t end = std::min(readFactors(pos, more, degree, total, factors) - 1, n);
     const std::string_view termText(t + start, end - start);
     if (filter != nullptr && degree < filter->floor) {
         // Dropped unread; only a sum of exponents out of range must be told.
-        if (total > std::uint64_t{INT64_MAX} && !normalizeKey<A>(p.entries.data() + tail, p.entries.size() - tail)) {
-            p.entries.resize(tail);
+        if (total > std::uint64_t{INT64_MAX} && !normalizeKey<A>(factors.data(), factors.count)) {
             throw OutOfRange("Exponent", termText);
         }
-        p.entries.resize(tail);
         return end;
     }
-    keepTerm(tail, termText, coeff, degree);
+    keepTerm(termText, coeff, degree, factors);
     return end;
 }
 
@@ -292,7 +305,8 @@ bool TermReader<A>::readCoefficient(std::size_t& pos, CoeffText& c) const {
 // exponent, up to '*' or the end of the term. Returns the index after the
 // term's delimiter.
 template <class A>
-std::size_t TermReader<A>::readFactors(std::size_t pos, bool more, Degree& degree, std::uint64_t& total) {
+std::size_t TermReader<A>::readFactors(std::size_t pos, bool more, Degree& degree, std::uint64_t& total,
+                                       Factors<A>& factors) {
     const TermText x = text;
     const auto [t, n, from] = x;
     for (; more; ++pos) {
@@ -301,7 +315,7 @@ std::size_t TermReader<A>::readFactors(std::size_t pos, bool more, Degree& degre
         const std::size_t var = lookUpName(x, {t + nameStart, pos - nameStart}, nameStart);
         Exponent exp = 1;
         if (pos < n && t[pos] == '^') pos = readExponent(x, pos + 1, nameStart, exp);
-        p.entries.push_back({static_cast<std::uint32_t>(var), exp});
+        factors.push({static_cast<std::uint32_t>(var), exp});
         if (filter != nullptr) A::addProduct(degree, exp, filter->weights[var]);
         if constexpr (A::exact) {
             const std::uint64_t size = exp < 0 ? 0 - static_cast<std::uint64_t>(exp) : static_cast<std::uint64_t>(exp);
@@ -349,25 +363,18 @@ std::size_t TermReader<A>::lookUpName(const TermText& x, std::string_view name, 
     return var;
 }
 
-// Adds the term whose factors are the entries from `tail` on.
+// Adds the term read, unless its key is out of range.
 template <class A>
-void TermReader<A>::keepTerm(std::size_t tail, std::string_view text, const CoeffText& c, Degree& degree) {
-    const std::optional<std::uint32_t> count = normalizeKey<A>(p.entries.data() + tail, p.entries.size() - tail);
-    if (!count) {
-        p.entries.resize(tail);
-        throw OutOfRange("Exponent", text);
-    }
-    p.entries.resize(tail + *count);
+void TermReader<A>::keepTerm(std::string_view termText, const CoeffText& c, Degree& degree, Factors<A>& factors) {
+    EntryOf<A>* key = factors.data();
+    const std::optional<std::uint32_t> count = normalizeKey<A>(key, factors.count);
+    if (!count) throw OutOfRange("Exponent", termText);
     if (filter != nullptr && filter->floor < degree) {
-        // Everything read so far has a smaller degree: start afresh with
-        // this term's key at the front of the pool.
-        std::copy(p.entries.begin() + static_cast<std::ptrdiff_t>(tail), p.entries.end(), p.entries.begin());
-        p.entries.resize(*count);
-        p.terms.clear();
-        p.pool.clear();
-        forgetTerms(p.index);
+        // Everything read so far has a smaller degree: start afresh.
+        clearPoly(p);
         filter->floor = std::move(degree);
     }
+    p.entries.insert(p.entries.end(), key, key + *count);
     insertTerm(p, *count, A::makeCoeff(p.pool, c));
 }
 
