@@ -298,7 +298,7 @@ bool TermReader<A>::readCoefficient(std::size_t& pos, CoeffText& c) const {
         if (c.den.find_first_not_of('0') == npos) throw ZeroDenominator({t + pos, denEnd - pos});
     }
     pos = denEnd + 1;
-    return !x.atEnd(denEnd);
+    return denEnd < n && t[denEnd] == '*';  // at a factor's end: '*', a term's end, or the text's
 }
 
 // Reads the variable factors from pos on, each a name, optionally '^' and an
@@ -321,7 +321,7 @@ std::size_t TermReader<A>::readFactors(std::size_t pos, bool more, Degree& degre
             const std::uint64_t size = exp < 0 ? 0 - static_cast<std::uint64_t>(exp) : static_cast<std::uint64_t>(exp);
             total = total + size < total ? UINT64_MAX : total + size;
         }
-        more = !x.atEnd(pos);
+        more = pos < n && t[pos] == '*';  // at a factor's end: '*', a term's end, or the text's
     }
     return pos;
 }
