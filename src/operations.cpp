@@ -171,8 +171,8 @@ std::size_t commonMonomial(const PolynomialOf<A>& p, std::vector<EntryOf<A>>& po
     return out - start;
 }
 
-// Appends to `result` the key E - g of a term, over the union of both entry
-// lists; g is the first gSize entries of the result's pool.
+// Appends to the pool the key E - g of a term, over the union of both entry
+// lists; g is the first gSize entries of the pool.
 template <class A>
 void subtractKey(std::span<const EntryOf<A>> key, std::size_t gSize, std::vector<EntryOf<A>>& pool) {
     std::size_t i = 0;
