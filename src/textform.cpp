@@ -173,6 +173,17 @@ inline std::size_t lookUp(const Variables& vars, std::string_view name, std::uin
     }
 }
 
+// The same for a name of at most kPackedName bytes, whose hash and length
+// identify it.
+inline std::size_t lookUpPacked(const Variables& vars, std::uint32_t size, std::uint64_t hash) {
+    const std::size_t mask = vars.slots.size() - 1;
+    for (std::size_t s = hash >> vars.shift;; s = (s + 1) & mask) {
+        const Variables::Slot& slot = vars.slots[s];
+        if (slot.var == 0) return npos;
+        if (slot.hash == hash && slot.size == size) return slot.var - 1;
+    }
+}
+
 }  // namespace
 
 std::size_t findVariable(const Variables& vars, std::string_view name, std::uint64_t hash) {
@@ -349,16 +360,16 @@ std::size_t TermReader<A>::readExponent(const TermText& x, std::size_t pos, std:
 // The index of the variable a factor names.
 template <class A>
 std::size_t TermReader<A>::lookUpName(const TermText& x, std::string_view name, std::size_t nameStart) const {
-    // A short name inside the text is hashed from one 8-byte load.
-    std::uint64_t hash;
+    std::size_t var;
     if (name.size() <= kPackedName && nameStart + 8 <= x.n) {
+        // A short name inside the text is hashed from one 8-byte load.
         std::uint64_t bytes;
         std::memcpy(&bytes, x.t + nameStart, 8);
-        hash = packedName(bytes, name.size(), vars.seed);
+        const auto size = static_cast<std::uint32_t>(name.size());
+        var = lookUpPacked(vars, size, packedName(bytes, size, vars.seed));
     } else {
-        hash = hashName(name, vars.seed);
+        var = lookUp(vars, name, hashName(name, vars.seed));
     }
-    const std::size_t var = lookUp(vars, name, hash);
     if (var == npos) throw UnknownVariable(name);
     return var;
 }
