@@ -342,6 +342,14 @@ template <class A>
 std::size_t TermReader<A>::readExponent(const TermText& x, std::size_t pos, std::size_t nameStart,
                                         Exponent& exp) {
     const char* t = x.t;
+    // Most exponents are one digit before a '*' or the term's end.
+    if (pos + 1 < x.n) {
+        const auto digit = static_cast<unsigned char>(t[pos] - '0');
+        if (digit < 10 && (t[pos + 1] == '*' || (classOf(t[pos + 1]) == kSign && pos + 1 >= x.from))) {
+            exp = A::exponentFromDigits(digit);
+            return pos + 1;
+        }
+    }
     std::uint64_t value;
     std::size_t end = scanDigits(t, pos, x.n, value);
     if (end > pos && end - pos <= kSafeDigits && x.factorEnds(end)) {
