@@ -292,15 +292,16 @@ bool TermReader<A>::readCoefficient(std::size_t& pos, CoeffText& c) const {
     const std::size_t n = x.n;
     std::uint64_t value;
     const std::size_t end = scanDigits(t, pos, n, value);
+    const bool star = end < n && t[end] == '*';  // the usual case: digits (or none) and a factor
     std::size_t denEnd = end;
     if constexpr (A::exact) {
-        if (end > pos && end < n && t[end] == '/') {
+        if (!star && end > pos && end < n && t[end] == '/') {
             std::uint64_t ignored;
             const std::size_t afterSlash = scanDigits(t, end + 1, n, ignored);
             if (afterSlash > end + 1) denEnd = afterSlash;
         }
     }
-    if (!x.factorEnds(denEnd)) return true;  // a variable factor
+    if (!star && !x.factorEnds(denEnd)) return true;  // a variable factor
     c.unit = false;
     c.num = {t + pos, end - pos};
     c.value = value;
