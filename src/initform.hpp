@@ -62,16 +62,21 @@ struct ZeroDenominator : BadInput {
 
 // --- the two arithmetics ---
 
-// A term's coefficient as it stands in the text: the numerator's digits,
-// the denominator's (empty for an integer), and the term's sign. `value`
-// holds the numerator as a number when it has at most kSafeDigits digits.
-// A term without a coefficient factor has the coefficient 1 or -1 (unit).
+// A term's coefficient as it stands in the text, and the term's sign. A
+// term without a coefficient factor has the coefficient 1 or -1 (unit);
+// otherwise `digits` holds the numerator's digits, for a fraction followed
+// by '/' and the denominator's, and `value` the numerator as a number when
+// it has at most kSafeDigits digits. The fields of a unit are left unset:
+// every term has a CoeffText, most of them are dropped.
 struct CoeffText {
-    std::string_view num;
-    std::string_view den;
-    std::uint64_t value = 0;
     bool negative = false;
     bool unit = true;
+    const char* digits;
+    std::size_t numSize;
+    std::size_t denSize;  // 0 for an integer
+    std::uint64_t value;
+    std::string_view num() const { return {digits, numSize}; }
+    std::string_view den() const { return {digits + numSize + 1, denSize}; }
 };
 
 // Runs of at most this many digits are read in one 64-bit pass without loss.

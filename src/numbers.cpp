@@ -110,7 +110,7 @@ std::optional<std::int32_t> Wrapping::readInteger(std::string_view text) { retur
 
 std::int32_t Wrapping::makeCoeff(Pool&, const CoeffText& c) {
     if (c.unit) return c.negative ? -1 : 1;
-    const std::uint32_t value = c.num.size() > kSafeDigits ? static_cast<std::uint32_t>(readNumber(c.num))
+    const std::uint32_t value = c.numSize > kSafeDigits ? static_cast<std::uint32_t>(readNumber(c.num()))
                                                            : static_cast<std::uint32_t>(c.value);
     return static_cast<std::int32_t>(c.negative ? 0 - value : value);
 }
@@ -133,18 +133,18 @@ std::strong_ordering compareBig(const ExactDegree& a, const ExactDegree& b) {
 
 ExactCoeff Exact::makeCoeff(Pool& pool, const CoeffText& c) {
     if (c.unit) return {c.negative ? -1 : 1, 0};
-    if (c.den.empty() && c.num.size() <= kSafeDigits) {
+    if (c.denSize == 0 && c.numSize <= kSafeDigits) {
         const auto v = static_cast<std::int64_t>(c.value);
         return {c.negative ? -v : v, 0};
     }
     const std::uint32_t slot = takeSlot(pool);
     mpq_class& q = pool.values[slot];
-    setDigits(q.get_num(), c.num, pool.scratch);
-    if (c.den.empty()) {
+    setDigits(q.get_num(), c.num(), pool.scratch);
+    if (c.denSize == 0) {
         q.get_den() = 1;
     } else {
-        setDigits(q.get_den(), c.den, pool.scratch);
-        if (q.get_den() == 0) throw ZeroDenominator(std::string(c.num) + "/" + std::string(c.den));
+        setDigits(q.get_den(), c.den(), pool.scratch);
+        if (q.get_den() == 0) throw ZeroDenominator({c.digits, c.numSize + 1 + c.denSize});
         q.canonicalize();
     }
     if (c.negative) q = -q;

@@ -303,12 +303,11 @@ bool TermReader<A>::readCoefficient(std::size_t& pos, CoeffText& c) const {
     }
     if (!star && !x.factorEnds(denEnd)) return true;  // a variable factor
     c.unit = false;
-    c.num = {t + pos, end - pos};
+    c.digits = t + pos;
+    c.numSize = end - pos;
+    c.denSize = denEnd > end ? denEnd - end - 1 : 0;
     c.value = value;
-    if (denEnd > end) {
-        c.den = {t + end + 1, denEnd - end - 1};
-        if (c.den.find_first_not_of('0') == npos) throw ZeroDenominator({t + pos, denEnd - pos});
-    }
+    if (c.denSize != 0 && c.den().find_first_not_of('0') == npos) throw ZeroDenominator({t + pos, denEnd - pos});
     pos = denEnd + 1;
     return denEnd < n && t[denEnd] == '*';  // at a factor's end: '*', a term's end, or the text's
 }
