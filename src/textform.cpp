@@ -490,6 +490,10 @@ INITFORM_TEXTFORM(Exact)
 #undef INITFORM_TEXTFORM
 
 void Writer::putNumber(std::int64_t n) {
+    if (n >= 0 && n < 10) {  // most exponents
+        buf_.push_back(static_cast<char>('0' + n));
+        return;
+    }
     char digits[24];
     auto result = std::to_chars(digits, digits + sizeof digits, n);
     buf_.append(digits, result.ptr);
