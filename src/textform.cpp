@@ -31,8 +31,13 @@ std::uint64_t mix(std::uint64_t h) {
 // Longer names are mixed 8 bytes at a time and compared byte for byte.
 constexpr std::size_t kPackedName = 7;
 
+// The low `size` bytes of a word, for each size up to kPackedName.
+constexpr std::uint64_t kByteMasks[kPackedName + 1] = {
+    0, 0xff, 0xffff, 0xffffff, 0xffffffff, 0xffffffffff, 0xffffffffffff, 0xffffffffffffff,
+};
+
 std::uint64_t packedName(std::uint64_t bytes, std::size_t size, std::uint64_t seed) {
-    const std::uint64_t mask = (std::uint64_t{1} << (8 * size)) - 1;
+    const std::uint64_t mask = kByteMasks[size];
     // Multiplying by an odd number is a bijection; the table takes its
     // slot from the product's high bits, which depend on every byte.
     return (((bytes & mask) | (std::uint64_t{size} << 56)) ^ seed) * 0x9e3779b97f4a7c15ULL;
