@@ -327,7 +327,12 @@ std::size_t TermReader<A>::readFactors(std::size_t pos, bool more, Degree& degre
     const auto [t, n, from] = x;
     for (; more; ++pos) {
         const std::size_t nameStart = pos;
-        while (pos < n && (classOf(t[pos]) == kPlain || (classOf(t[pos]) == kSign && pos < from))) ++pos;
+        for (;;) {
+            while (pos < n && classOf(t[pos]) == kPlain) ++pos;
+            // A sign before `from` belongs to the name: rare, a term's first character.
+            if (pos >= from || pos == n || classOf(t[pos]) != kSign) break;
+            ++pos;
+        }
         const std::size_t var = lookUpName(x, {t + nameStart, pos - nameStart}, nameStart);
         Exponent exp = 1;
         if (pos < n && t[pos] == '^') pos = readExponent(x, pos + 1, nameStart, exp);
