@@ -181,7 +181,7 @@ inline std::size_t lookUp(const Variables& vars, std::string_view name, std::uin
 // The same for a name of at most kPackedName bytes, whose hash and length
 // identify it.
 inline std::size_t lookUpPacked(const Variables& vars, std::uint32_t size, std::uint64_t hash) {
-    const std::size_t mask = vars.slots.size() - 1;
+    const std::size_t mask = ~std::size_t{0} >> vars.shift;  // slots.size() - 1
     for (std::size_t s = hash >> vars.shift;; s = (s + 1) & mask) {
         const Variables::Slot& slot = vars.slots[s];
         if (slot.var == 0) return npos;
