@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <deque>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -287,16 +288,22 @@ class Writer {
 public:
     explicit Writer(std::ostream& out) : out_(&out) {}
     explicit Writer(int fd) : fd_(fd) {}
-    void put(char c) { buf_.push_back(c); }
-    void put(std::string_view s) { buf_.append(s); }
+    void put(char c) {
+        *reserve(1) = c;
+        ++size_;
+    }
+    void put(std::string_view s);
     void putNumber(std::int64_t n);
     // Room for n more characters; `commit` keeps those written before `end`.
-    char* reserve(std::size_t n);
-    void commit(const char* end) { buf_.resize(static_cast<std::size_t>(end - buf_.data())); }
+    char* reserve(std::size_t n) {
+        if (capacity_ - size_ < n) grow(n);
+        return buf_.get() + size_;
+    }
+    void commit(const char* end) { size_ = static_cast<std::size_t>(end - buf_.get()); }
     void lineEnd();
     // Passes collected output on without a flush once there is a lot of it.
     void spillIfLarge() {
-        if (buf_.size() >= kSpillSize) spill();
+        if (size_ >= kSpillSize) spill();
     }
     bool ok() const;
     // The errno of a failed write to a descriptor (0 for none).
@@ -305,10 +312,15 @@ public:
 private:
     static constexpr std::size_t kSpillSize = std::size_t{1} << 16;
     void spill();
+    void grow(std::size_t n);
     std::ostream* out_ = nullptr;
     int fd_ = -1;
     int error_ = 0;
-    std::string buf_;
+    // The collected output: a plain buffer, so that a short piece is copied
+    // inline rather than by a call.
+    std::unique_ptr<char[]> buf_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
 };
 
 // --- numbers (text form) ---

@@ -499,30 +499,52 @@ INITFORM_TEXTFORM(Wrapping)
 INITFORM_TEXTFORM(Exact)
 #undef INITFORM_TEXTFORM
 
-void Writer::putNumber(std::int64_t n) {
-    if (n >= 0 && n < 10) {  // most exponents
-        buf_.push_back(static_cast<char>('0' + n));
-        return;
+void Writer::put(std::string_view s) {
+    const std::size_t n = s.size();
+    char* to = reserve(n);
+    // Names are short: copy them with fixed-size moves, not a call.
+    if (n >= 8 && n <= 16) {
+        std::memcpy(to, s.data(), 8);
+        std::memcpy(to + n - 8, s.data() + n - 8, 8);
+    } else if (n >= 4 && n < 8) {
+        std::memcpy(to, s.data(), 4);
+        std::memcpy(to + n - 4, s.data() + n - 4, 4);
+    } else if (n >= 2 && n < 4) {
+        std::memcpy(to, s.data(), 2);
+        std::memcpy(to + n - 2, s.data() + n - 2, 2);
+    } else if (n == 1) {
+        *to = s[0];
+    } else if (n > 16) {
+        std::memcpy(to, s.data(), n);
     }
-    char digits[24];
-    auto result = std::to_chars(digits, digits + sizeof digits, n);
-    buf_.append(digits, result.ptr);
+    size_ += n;
 }
 
-char* Writer::reserve(std::size_t n) {
-    const std::size_t at = buf_.size();
-    buf_.resize(at + n);
-    return buf_.data() + at;
+void Writer::putNumber(std::int64_t n) {
+    if (n >= 0 && n < 10) {  // most exponents
+        put(static_cast<char>('0' + n));
+        return;
+    }
+    char* to = reserve(24);
+    size_ = static_cast<std::size_t>(std::to_chars(to, to + 24, n).ptr - buf_.get());
+}
+
+void Writer::grow(std::size_t n) {
+    const std::size_t capacity = std::max({capacity_ * 2, size_ + n, std::size_t{256}});
+    std::unique_ptr<char[]> bigger = std::make_unique_for_overwrite<char[]>(capacity);
+    if (size_ > 0) std::memcpy(bigger.get(), buf_.get(), size_);
+    buf_ = std::move(bigger);
+    capacity_ = capacity;
 }
 
 void Writer::spill() {
     if (out_ != nullptr) {
         // Straight to the stream's buffer; a short write marks the stream bad.
-        const auto size = static_cast<std::streamsize>(buf_.size());
-        if (out_->good() && out_->rdbuf()->sputn(buf_.data(), size) != size) out_->setstate(std::ios::badbit);
+        const auto size = static_cast<std::streamsize>(size_);
+        if (out_->good() && out_->rdbuf()->sputn(buf_.get(), size) != size) out_->setstate(std::ios::badbit);
     } else {
-        for (std::size_t done = 0; error_ == 0 && done < buf_.size();) {
-            const ssize_t n = ::write(fd_, buf_.data() + done, buf_.size() - done);
+        for (std::size_t done = 0; error_ == 0 && done < size_;) {
+            const ssize_t n = ::write(fd_, buf_.get() + done, size_ - done);
             if (n >= 0) {
                 done += static_cast<std::size_t>(n);
             } else if (errno != EINTR) {
@@ -530,11 +552,11 @@ void Writer::spill() {
             }
         }
     }
-    buf_.clear();
+    size_ = 0;
 }
 
 void Writer::lineEnd() {
-    buf_.push_back('\n');
+    put('\n');
     spill();
     if (out_ != nullptr && out_->good() && out_->rdbuf()->pubsync() != 0) out_->setstate(std::ios::badbit);
 }
