@@ -144,6 +144,8 @@ ExactCoeff Exact::makeCoeff(Pool& pool, const CoeffText& c) {
         q.get_den() = 1;
     } else {
         setDigits(q.get_den(), c.den(), pool.scratch);
+        // The reader reports this where it reads the term; the check here
+        // keeps canonicalize from dividing by zero whatever the caller.
         if (q.get_den() == 0) throw ZeroDenominator({c.digits, c.numSize + 1 + c.denSize});
         q.canonicalize();
     }
