@@ -69,7 +69,8 @@ constexpr std::string_view kUsage[] = {
     "Exit status: 0 on success, 1 on bad input or a failed write, 255 without VECTOR.",
 };
 
-// The input document with its line ends removed.
+// The input document with its line ends removed, followed by a NUL that is
+// not part of it: every polynomial text in it is then terminated.
 struct Document {
     std::unique_ptr<char[]> data;
     std::size_t size = 0;
@@ -105,21 +106,23 @@ Document readDocument(std::istream& in) {
     std::vector<Document> blocks;
     std::size_t total = 0;
     for (bool more = true; more;) {
-        Document b{std::make_unique_for_overwrite<char[]>(block), 0};
+        Document b{std::make_unique_for_overwrite<char[]>(block + 1), 0};
         b.size = readSome(buf, b.data.get(), block);
         more = b.size == block;
         b.size = removeLineEnds(b.data.get(), b.size);
+        b.data[b.size] = '\0';
         total += b.size;
         if (b.size > 0) blocks.push_back(std::move(b));
         block = std::size_t{1} << 20;
     }
     if (blocks.size() == 1) return std::move(blocks[0]);
-    Document doc{std::make_unique_for_overwrite<char[]>(total), 0};
+    Document doc{std::make_unique_for_overwrite<char[]>(total + 1), 0};
     for (Document& b : blocks) {
         std::memcpy(doc.data.get() + doc.size, b.data.get(), b.size);
         doc.size += b.size;
         b.data.reset();
     }
+    doc.data[doc.size] = '\0';
     return doc;
 }
 
@@ -223,7 +226,8 @@ bool dimensionsMatch(std::string_view varText, std::size_t weights, Writer& w) {
 }
 
 // Prints the initial form of every polynomial of the list, separated by
-// "," and a line end. Returns the exit status so far.
+// "," and a line end; polyText is terminated, as the document holds it.
+// Returns the exit status so far.
 template <class A>
 int filterPolynomials(std::string_view polyText, const Variables& vars, const WeightVectorOf<A>& weights,
                       bool reduce, Writer& w) {
@@ -235,7 +239,8 @@ int filterPolynomials(std::string_view polyText, const Variables& vars, const We
         clearPoly(p);
         DegreeFilterOf<A> filter{weights};
         try {
-            findPolyRep(p, polyText.substr(pos, comma == npos ? npos : comma - pos), vars, &filter);
+            // A text ends at a ',', at the list's '}' or at the document's end.
+            findPolyRep(p, TerminatedText{polyText.substr(pos, comma == npos ? npos : comma - pos)}, vars, &filter);
             transformToInitial(p, std::span<const typename A::Weight>(weights));
             if (reduce) reducePoly(p, reduced);
         } catch (const BadInput& error) {

@@ -341,8 +341,21 @@ std::size_t findVariable(const Variables& vars, std::string_view name);
 // The same for a name whose hash (by hashName with the table's seed) is known.
 std::size_t findVariable(const Variables& vars, std::string_view name, std::uint64_t hash);
 std::uint64_t hashName(std::string_view name, std::uint64_t seed);
+// The bytes that may follow a polynomial text in memory: the ',' after it
+// in the list, the '}' that closes the list, the NUL after a std::string or
+// after the document.
+inline constexpr char kTerminators[] = {',', '}', '\0'};
+// A text whose next byte in memory is readable and one of kTerminators, so
+// that it can be read without bounds checks.
+struct TerminatedText {
+    std::string_view view;
+};
 // Reads a polynomial text into p, adding to its terms. With a filter, only
 // the terms that can still be part of the initial form are kept.
+template <class A>
+void findPolyRep(PolynomialOf<A>& p, TerminatedText text, const Variables& vars,
+                 DegreeFilterOf<A>* filter = nullptr);
+// The same for any text (read from a terminated copy).
 template <class A>
 void findPolyRep(PolynomialOf<A>& p, std::string_view text, const Variables& vars,
                  DegreeFilterOf<A>* filter = nullptr);

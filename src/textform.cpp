@@ -62,8 +62,10 @@ std::uint32_t cappedSize(std::size_t n) {
     return static_cast<std::uint32_t>(std::min<std::size_t>(n, UINT32_MAX));
 }
 
-// What a character means while a term is read.
-enum CharClass : unsigned char { kPlain, kStar, kCaret, kSign };
+// What a character means while a term is read. The bytes that may end a
+// polynomial text in memory (kTerminators) stop a scan too: the scan then
+// asks whether it is at the text's end or at a plain character.
+enum CharClass : unsigned char { kPlain, kStar, kCaret, kSign, kStop };
 
 struct CharClasses {
     CharClass of[256] = {};
@@ -72,6 +74,7 @@ struct CharClasses {
         of[static_cast<unsigned char>('^')] = kCaret;
         of[static_cast<unsigned char>('+')] = kSign;
         of[static_cast<unsigned char>('-')] = kSign;
+        for (char c : kTerminators) of[static_cast<unsigned char>(c)] = kStop;
     }
 };
 constexpr CharClasses kClasses;
@@ -80,10 +83,11 @@ CharClass classOf(char c) { return kClasses.of[static_cast<unsigned char>(c)]; }
 
 // Reads the decimal digits from pos on into v (wrapping, which is harmless:
 // runs of more than kSafeDigits digits are read again by the arithmetic).
-// Returns the index after the last digit.
-std::size_t scanDigits(const char* t, std::size_t pos, std::size_t n, std::uint64_t& v) {
+// Returns the index after the last digit; the terminator after the text
+// is no digit, so the run stops there at the latest.
+std::size_t scanDigits(const char* t, std::size_t pos, std::uint64_t& v) {
     v = 0;
-    for (; pos < n && isDigit(t[pos]); ++pos) v = v * 10 + static_cast<std::uint64_t>(t[pos] - '0');
+    for (; isDigit(t[pos]); ++pos) v = v * 10 + static_cast<std::uint64_t>(t[pos] - '0');
     return pos;
 }
 
@@ -204,16 +208,27 @@ namespace {
 
 // A polynomial text and where its current term may end: at the first '+'
 // or '-' at index `from` or later (the rule of nextDelimiter, applied while
-// the factors are read). The hot functions copy it into a local, so that it
-// stays in registers while the entry pool is written.
+// the factors are read). t[n] is one of kTerminators, so scans need no
+// bounds check. The hot functions copy it into a local, so that it stays in
+// registers while the entry pool is written.
 struct TermText {
     const char* t;
     std::size_t n;
     std::size_t from;
 
     // True when the character at pos ends the term.
-    bool atEnd(std::size_t pos) const { return pos == n || (classOf(t[pos]) == kSign && pos >= from); }
-    bool factorEnds(std::size_t pos) const { return atEnd(pos) || t[pos] == '*'; }
+    bool atEnd(std::size_t pos) const {
+        const CharClass c = classOf(t[pos]);
+        return c == kSign ? pos >= from : c == kStop && pos == n;
+    }
+    bool factorEnds(std::size_t pos) const { return t[pos] == '*' || atEnd(pos); }
+    // True when a name goes on at pos, a character that stopped its scan:
+    // a sign before `from` (a term's first character) or a terminator byte
+    // inside the text.
+    bool nameGoesOn(std::size_t pos) const {
+        const CharClass c = classOf(t[pos]);
+        return c == kSign ? pos < from : c == kStop && pos != n;
+    }
 };
 
 // The factors of the term being read: in a fixed array while they are few,
@@ -263,7 +278,7 @@ std::size_t TermReader<A>::readTerm(std::size_t begin) {
     const auto [t, n, from] = text;
     std::size_t pos = begin;
     CoeffText coeff;
-    if (pos < n && t[pos] == '-') {
+    if (t[pos] == '-') {
         coeff.negative = true;
         ++pos;
     }
@@ -294,15 +309,14 @@ template <class A>
 bool TermReader<A>::readCoefficient(std::size_t& pos, CoeffText& c) const {
     const TermText x = text;
     const char* t = x.t;
-    const std::size_t n = x.n;
     std::uint64_t value;
-    const std::size_t end = scanDigits(t, pos, n, value);
-    const bool star = end < n && t[end] == '*';  // the usual case: digits (or none) and a factor
+    const std::size_t end = scanDigits(t, pos, value);
+    const bool star = t[end] == '*';  // the usual case: digits (or none) and a factor
     std::size_t denEnd = end;
     if constexpr (A::exact) {
-        if (!star && end > pos && end < n && t[end] == '/') {
+        if (!star && end > pos && t[end] == '/') {
             std::uint64_t ignored;
-            const std::size_t afterSlash = scanDigits(t, end + 1, n, ignored);
+            const std::size_t afterSlash = scanDigits(t, end + 1, ignored);
             if (afterSlash > end + 1) denEnd = afterSlash;
         }
     }
@@ -314,7 +328,7 @@ bool TermReader<A>::readCoefficient(std::size_t& pos, CoeffText& c) const {
     c.value = value;
     if (c.denSize != 0 && c.den().find_first_not_of('0') == npos) throw ZeroDenominator({t + pos, denEnd - pos});
     pos = denEnd + 1;
-    return denEnd < n && t[denEnd] == '*';  // at a factor's end: '*', a term's end, or the text's
+    return t[denEnd] == '*';  // at a factor's end: '*', a term's end, or the text's
 }
 
 // Reads the variable factors from pos on, each a name, optionally '^' and an
@@ -328,21 +342,20 @@ std::size_t TermReader<A>::readFactors(std::size_t pos, bool more, Degree& degre
     for (; more; ++pos) {
         const std::size_t nameStart = pos;
         for (;;) {
-            while (pos < n && classOf(t[pos]) == kPlain) ++pos;
-            // A sign before `from` belongs to the name: rare, a term's first character.
-            if (pos >= from || pos == n || classOf(t[pos]) != kSign) break;
+            while (classOf(t[pos]) == kPlain) ++pos;
+            if (!x.nameGoesOn(pos)) break;
             ++pos;
         }
         const std::size_t var = lookUpName(x, {t + nameStart, pos - nameStart}, nameStart);
         Exponent exp = 1;
-        if (pos < n && t[pos] == '^') pos = readExponent(x, pos + 1, nameStart, exp);
+        if (t[pos] == '^') pos = readExponent(x, pos + 1, nameStart, exp);
         factors.push({static_cast<std::uint32_t>(var), exp});
         if (filter != nullptr) A::addProduct(degree, exp, filter->weights[var]);
         if constexpr (A::exact) {
             const std::uint64_t size = exp < 0 ? 0 - static_cast<std::uint64_t>(exp) : static_cast<std::uint64_t>(exp);
             total = total + size < total ? UINT64_MAX : total + size;
         }
-        more = pos < n && t[pos] == '*';  // at a factor's end: '*', a term's end, or the text's
+        more = t[pos] == '*';  // at a factor's end: '*', a term's end, or the text's
     }
     return pos;
 }
@@ -352,16 +365,15 @@ template <class A>
 std::size_t TermReader<A>::readExponent(const TermText& x, std::size_t pos, std::size_t nameStart,
                                         Exponent& exp) {
     const char* t = x.t;
-    // Most exponents are one digit before a '*' or the term's end.
-    if (pos + 1 < x.n) {
-        const auto digit = static_cast<unsigned char>(t[pos] - '0');
-        if (digit < 10 && (t[pos + 1] == '*' || (classOf(t[pos + 1]) == kSign && pos + 1 >= x.from))) {
-            exp = A::exponentFromDigits(digit);
-            return pos + 1;
-        }
+    // Most exponents are one digit before a '*' or the term's end (a digit
+    // is no terminator, so t[pos + 1] is still readable).
+    const auto digit = static_cast<unsigned char>(t[pos] - '0');
+    if (digit < 10 && (t[pos + 1] == '*' || (classOf(t[pos + 1]) == kSign && pos + 1 >= x.from))) {
+        exp = A::exponentFromDigits(digit);
+        return pos + 1;
     }
     std::uint64_t value;
-    std::size_t end = scanDigits(t, pos, x.n, value);
+    std::size_t end = scanDigits(t, pos, value);
     if (end > pos && end - pos <= kSafeDigits && x.factorEnds(end)) {
         exp = A::exponentFromDigits(value);
         return end;
@@ -410,21 +422,29 @@ void TermReader<A>::keepTerm(std::string_view termText, const CoeffText& c, Degr
 }  // namespace
 
 template <class A>
-void findPolyRep(PolynomialOf<A>& p, std::string_view text, const Variables& vars, DegreeFilterOf<A>* filter) {
+void findPolyRep(PolynomialOf<A>& p, TerminatedText text, const Variables& vars, DegreeFilterOf<A>* filter) {
     // A sign at index 0 belongs to the first term, and the character right
     // after a delimiter is never a delimiter itself.
-    TermReader<A> reader{p, vars, filter, {text.data(), text.size(), 1}};
+    const std::string_view s = text.view;
+    TermReader<A> reader{p, vars, filter, {s.data(), s.size(), 1}};
     for (std::size_t begin = 0;;) {
         const std::size_t d = reader.readTerm(begin);
-        if (d == text.size()) break;
-        begin = text[d] == '+' ? d + 1 : d;  // a '-' stays as the next term's sign
+        if (d == s.size()) break;
+        begin = s[d] == '+' ? d + 1 : d;  // a '-' stays as the next term's sign
         reader.text.from = d + 2;
     }
 }
 
 template <class A>
+void findPolyRep(PolynomialOf<A>& p, std::string_view text, const Variables& vars, DegreeFilterOf<A>* filter) {
+    const std::string copy(text);  // ends with a NUL
+    findPolyRep(p, TerminatedText{copy}, vars, filter);
+}
+
+template <class A>
 void addTerm(PolynomialOf<A>& p, std::string_view term, const Variables& vars, DegreeFilterOf<A>* filter) {
-    TermReader<A>{p, vars, filter, {term.data(), term.size(), npos}}.readTerm(0);
+    const std::string copy(term);
+    TermReader<A>{p, vars, filter, {copy.data(), copy.size(), npos}}.readTerm(0);
 }
 
 template <class A>
@@ -491,6 +511,7 @@ void printPoly(const PolynomialOf<A>& p, const StringList& names, Writer& out) {
 
 #define INITFORM_TEXTFORM(A)                                                                          \
     template void findPolyRep<A>(PolynomialOf<A>&, std::string_view, const Variables&, DegreeFilterOf<A>*); \
+    template void findPolyRep<A>(PolynomialOf<A>&, TerminatedText, const Variables&, DegreeFilterOf<A>*);   \
     template void addTerm<A>(PolynomialOf<A>&, std::string_view, const Variables&, DegreeFilterOf<A>*);     \
     template void printPoly<A>(const PolynomialOf<A>&, const StringList&, Writer&);                   \
     template bool printKoeff<A>(const A::Pool&, A::Coeff, bool, Writer&);                             \
