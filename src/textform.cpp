@@ -58,6 +58,17 @@ std::uint64_t hashLongName(std::string_view s, std::uint64_t seed) {
     return mix(h ^ w);
 }
 
+// Where a name of one or two bytes sits in Variables::shortNames: one byte
+// b at b, two bytes at 256 + b0 + 256 * b1.
+constexpr std::size_t kShortNames = 256 + 65536;
+std::size_t shortNameIndex(std::string_view name) {
+    const auto b0 = static_cast<unsigned char>(name[0]);
+    return name.size() == 1 ? b0 : 256 + b0 + 256 * std::size_t{static_cast<unsigned char>(name[1])};
+}
+
+// True for the names kept in Variables::shortNames.
+bool isShortName(std::string_view name) { return name.size() - 1 < 2; }
+
 std::uint32_t cappedSize(std::size_t n) {
     return static_cast<std::uint32_t>(std::min<std::size_t>(n, UINT32_MAX));
 }
@@ -162,6 +173,11 @@ Variables makeVariables(StringList names, std::uint64_t seed) {
         std::size_t s = h >> v.shift;
         while (v.slots[s].var != 0) s = (s + 1) & (capacity - 1);
         v.slots[s] = {h, static_cast<std::uint32_t>(k + 1), cappedSize(v.names[k].size())};
+    }
+    v.shortNames.assign(kShortNames, 0);
+    for (std::size_t k = v.names.size(); k-- > 0;) {
+        // From the last name to the first, so that a repeated name keeps the first.
+        if (isShortName(v.names[k])) v.shortNames[shortNameIndex(v.names[k])] = static_cast<std::uint32_t>(k + 1);
     }
     return v;
 }
@@ -391,7 +407,9 @@ std::size_t TermReader<A>::readExponent(const TermText& x, std::size_t pos, std:
 template <class A>
 std::size_t TermReader<A>::lookUpName(const TermText& x, std::string_view name, std::size_t nameStart) const {
     std::size_t var;
-    if (name.size() <= kPackedName && nameStart + 8 <= x.n) {
+    if (isShortName(name)) {
+        var = std::size_t{vars.shortNames[shortNameIndex(name)]} - 1;  // npos for none
+    } else if (name.size() <= kPackedName && nameStart + 8 <= x.n) {
         // A short name inside the text is hashed from one 8-byte load.
         std::uint64_t bytes;
         std::memcpy(&bytes, x.t + nameStart, 8);

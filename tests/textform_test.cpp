@@ -190,6 +190,37 @@ TEST(PolynomialText, EmptyNameAndOddNamesAreOrdinaryVariables) {
     EXPECT_EQ(dense(read("x^2*x", dup), 2), (DenseMap{{{3, 0}, 1}}));
 }
 
+// Names of every length the reader finds in a different way (one byte, two,
+// up to seven, longer), with bytes that also end a text in memory.
+TEST(PolynomialText, FindsNamesOfEveryLength) {
+    using namespace std::string_view_literals;
+    const Variables v = ring("x,xy,\xff,y\xff,xyz,abcdefgh,a\0,b,c"sv);
+    const struct {
+        std::string_view text;
+        std::string_view printed;  // or the message
+    } rows[] = {
+        {"x*xy*xyz", "x*xy*xyz"},
+        {"xy^2*x^3", "x^3*xy^2"},
+        {"\xff*y\xff", "\xff*y\xff"},
+        {"abcdefgh^2+abcdefgh", "abcdefgh+abcdefgh^2"},
+        {"a\0*b"sv, "a\0*b"sv},
+        {"b*a\0"sv, "a\0*b"sv},
+        {"yx", "Unknown variable 'yx'"},
+        {"x\xff", "Unknown variable 'x\xff'"},
+        {"abcdefg", "Unknown variable 'abcdefg'"},
+        {"a", "Unknown variable 'a'"},
+    };
+    for (const auto& row : rows) {
+        std::string got;
+        try {
+            got = print(read(row.text, v), v);
+        } catch (const BadInput& error) {
+            got = error.message;
+        }
+        EXPECT_EQ(got, row.printed) << row.text;
+    }
+}
+
 TEST(PolynomialText, PrintsAnEmptyPolynomialAsZero) {
     EXPECT_EQ(print(Polynomial{}, ring("x")), "0");
 }
