@@ -238,11 +238,10 @@ struct TermText {
         return c == kSign ? pos >= from : c == kStop && pos == n;
     }
     bool factorEnds(std::size_t pos) const { return t[pos] == '*' || atEnd(pos); }
-    // True when a name goes on at pos, a character that stopped its scan:
+    // True when a name goes on at pos, a character of class c that stopped its scan:
     // a sign before `from` (a term's first character) or a terminator byte
     // inside the text.
-    bool nameGoesOn(std::size_t pos) const {
-        const CharClass c = classOf(t[pos]);
+    bool nameGoesOn(std::size_t pos, CharClass c) const {
         return c == kSign ? pos < from : c == kStop && pos != n;
     }
 };
@@ -358,8 +357,9 @@ std::size_t TermReader<A>::readFactors(std::size_t pos, bool more, Degree& degre
     for (; more; ++pos) {
         const std::size_t nameStart = pos;
         for (;;) {
-            while (classOf(t[pos]) == kPlain) ++pos;
-            if (!x.nameGoesOn(pos)) break;
+            CharClass c;
+            while ((c = classOf(t[pos])) == kPlain) ++pos;
+            if (c < kSign || !x.nameGoesOn(pos, c)) break;  // '*' and '^' end it for sure
             ++pos;
         }
         const std::size_t var = lookUpName(x, {t + nameStart, pos - nameStart}, nameStart);
