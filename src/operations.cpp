@@ -78,11 +78,20 @@ void clearPoly(PolynomialOf<A>& p) {
 
 template <class A>
 void insertTerm(PolynomialOf<A>& p, std::uint32_t count, typename A::Coeff c) {
+    const std::size_t first = p.entries.size() - count;
+    if (p.terms.empty()) {
+        // Nothing to combine with. The index learns of the term only when a
+        // second one comes: read with a degree filter, most polynomials keep
+        // a single term at a time. (A count below the terms' makes the next
+        // insertion rebuild the index.)
+        p.terms.push_back({first, count, c});
+        p.index.count = 0;
+        return;
+    }
     KeyIndex& index = p.index;
     if (index.count != p.terms.size() || 2 * (p.terms.size() + 1) > index.slots.size()) {
         rebuildIndex(p);
     }
-    const std::size_t first = p.entries.size() - count;
     const std::span<const EntryOf<A>> key(p.entries.data() + first, count);
     const auto hash = static_cast<std::uint32_t>(hashKey<A>(key, index.seed));
     const std::size_t mask = index.slots.size() - 1;
