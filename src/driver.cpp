@@ -240,8 +240,8 @@ int filterPolynomials(std::string_view polyText, const Variables& vars, const We
         DegreeFilterOf<A> filter{weights};
         try {
             // A text ends at a ',', at the list's '}' or at the document's end.
+            // Read through the filter, p is left with the initial form.
             findPolyRep(p, TerminatedText{polyText.substr(pos, comma == npos ? npos : comma - pos)}, vars, &filter);
-            transformToInitial(p, std::span<const typename A::Weight>(weights));
             if (reduce) reducePoly(p, reduced);
         } catch (const BadInput& error) {
             report(w, error);

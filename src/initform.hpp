@@ -276,7 +276,9 @@ struct Variables {
 
 // Restricts reading to the candidates for the initial form: a term whose
 // weighted degree is below that of a term already read (or below 0) can
-// never be part of it, because like terms share their degree.
+// never be part of it, because like terms share their degree. A term of a
+// higher degree clears those read before, so a polynomial read from empty
+// holds its initial form at the end.
 template <class A>
 struct DegreeFilterOf {
     std::span<const typename A::Weight> weights;

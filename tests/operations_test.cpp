@@ -53,11 +53,10 @@ TEST(TransformToInitial, KeepsTheTermsOfLargestDegreeNeverBelowZero) {
         Polynomial plain = read(row.text, xy);
         transformToInitial(plain, row.weights);
         EXPECT_EQ(print(plain, xy), row.printed) << row.text;
-        // Dropping terms while reading gives the same initial form.
+        // Dropping terms while reading leaves the same initial form.
         Polynomial filtered;
         DegreeFilter filter{row.weights};
         findPolyRep(filtered, row.text, xy, &filter);
-        transformToInitial(filtered, row.weights);
         EXPECT_EQ(print(filtered, xy), row.printed) << row.text;
     }
 }
@@ -84,7 +83,6 @@ TEST(TransformToInitial, ExactDegreesDoNotWrap) {
         ExactPolynomial filtered;
         DegreeFilterOf<Exact> filter{row.weights};
         findPolyRep(filtered, row.text, xy, &filter);
-        transformToInitial(filtered, std::span<const std::int64_t>(row.weights));
         EXPECT_EQ(print(filtered, xy), row.printed) << row.text;
     }
 }
