@@ -222,6 +222,15 @@ std::size_t findVariable(const Variables& vars, std::string_view name) {
 
 namespace {
 
+// Exact mode: whether a dropped term's exponent sums stay in range is told
+// without combining them. Each exponent plus kSpreadOffset is OR-ed into a
+// word, which stays below 2^kSpreadBits while every exponent lies in
+// [-2^32, 2^32); fewer than kSpreadFactors such exponents sum to less than
+// 2^62 in magnitude. Other terms are combined to find out.
+constexpr std::uint64_t kSpreadOffset = std::uint64_t{1} << 32;
+constexpr unsigned kSpreadBits = 33;
+constexpr std::size_t kSpreadFactors = std::size_t{1} << 30;
+
 // A polynomial text and where its current term may end: at the first '+'
 // or '-' at index `from` or later (the rule of nextDelimiter, applied while
 // the factors are read). t[n] is one of kTerminators, so scans need no
@@ -280,7 +289,7 @@ struct TermReader {
 
     std::size_t readTerm(std::size_t begin);
     bool readCoefficient(std::size_t& pos, CoeffText& c) const;
-    std::size_t readFactors(std::size_t pos, bool more, Degree& degree, std::uint64_t& total, Factors<A>& factors);
+    std::size_t readFactors(std::size_t pos, bool more, Degree& degree, std::uint64_t& spread, Factors<A>& factors);
     static std::size_t readExponent(const TermText& x, std::size_t pos, std::size_t nameStart, Exponent& exp);
     std::size_t lookUpName(const TermText& x, std::string_view name, std::size_t nameStart) const;
     void keepTerm(std::string_view text, const CoeffText& c, Degree& degree, Factors<A>& factors);
@@ -300,16 +309,17 @@ std::size_t TermReader<A>::readTerm(std::size_t begin) {
     const std::size_t start = pos;
     const bool more = readCoefficient(pos, coeff);
     // The weighted degree, summed factor by factor: it equals the degree of
-    // the combined exponent vector. `total` bounds the exponent sums.
+    // the combined exponent vector. `spread` bounds the exponents (kSpread).
     Degree degree{};
-    std::uint64_t total = 0;
+    std::uint64_t spread = 0;
     Factors<A> factors;
-    const std::size_t end = std::min(readFactors(pos, more, degree, total, factors) - 1, n);
+    const std::size_t end = std::min(readFactors(pos, more, degree, spread, factors) - 1, n);
     const std::string_view termText(t + start, end - start);
     if (filter != nullptr && degree < filter->floor) {
         // Dropped unread; only a sum of exponents out of range must be told.
-        if (total > std::uint64_t{INT64_MAX} && !normalizeKey<A>(factors.data(), factors.count)) {
-            throw OutOfRange("Exponent", termText);
+        if constexpr (A::exact) {
+            const bool safe = (spread >> kSpreadBits) == 0 && factors.count < kSpreadFactors;
+            if (!safe && !normalizeKey<A>(factors.data(), factors.count)) throw OutOfRange("Exponent", termText);
         }
         return end;
     }
@@ -350,7 +360,7 @@ bool TermReader<A>::readCoefficient(std::size_t& pos, CoeffText& c) const {
 // exponent, up to '*' or the end of the term. Returns the index after the
 // term's delimiter.
 template <class A>
-std::size_t TermReader<A>::readFactors(std::size_t pos, bool more, Degree& degree, std::uint64_t& total,
+std::size_t TermReader<A>::readFactors(std::size_t pos, bool more, Degree& degree, std::uint64_t& spread,
                                        Factors<A>& factors) {
     const TermText x = text;
     const auto [t, n, from] = x;
@@ -367,10 +377,7 @@ std::size_t TermReader<A>::readFactors(std::size_t pos, bool more, Degree& degre
         if (t[pos] == '^') pos = readExponent(x, pos + 1, nameStart, exp);
         factors.push({static_cast<std::uint32_t>(var), exp});
         if (filter != nullptr) A::addProduct(degree, exp, filter->weights[var]);
-        if constexpr (A::exact) {
-            const std::uint64_t size = exp < 0 ? 0 - static_cast<std::uint64_t>(exp) : static_cast<std::uint64_t>(exp);
-            total = total + size < total ? UINT64_MAX : total + size;
-        }
+        if constexpr (A::exact) spread |= static_cast<std::uint64_t>(exp) + kSpreadOffset;
         more = t[pos] == '*';  // at a factor's end: '*', a term's end, or the text's
     }
     return pos;

@@ -132,6 +132,8 @@ const Row kRows[] = {
      "Bad input: Exponent out of range 'x^9223372036854775807*x'\n", 1},
     {"exact_exponent_sum_in_dropped_term", {"(-1)", "--exact"}, "Q[x]{1+x^9223372036854775807*x}",
      "Bad input: Exponent out of range 'x^9223372036854775807*x'\n", 1},
+    {"exact_wide_exponents_in_dropped_term", {"(-1)", "--exact"}, "Q[x]{1+x^4611686018427387903*x^4611686018427387904}",
+     "1\n", 0},
     {"exact_zero_denominator", {"(1)", "--exact", "--ring"}, "Q[x]{x,x^2-3/0*x}",
      "Q[x]{\nx,\nBad input: Zero denominator '3/0'\n", 1},
     {"exact_zero_denominator_in_dropped_term", {"(1)", "--exact"}, "Q[x]{x^2+1/00}",
