@@ -253,6 +253,31 @@ struct TermText {
     bool nameGoesOn(std::size_t pos, CharClass c) const {
         return c == kSign ? pos < from : c == kStop && pos != n;
     }
+    // The end of the name that starts at pos. The plain bytes are scanned in
+    // a loop of their own; the rare name that goes on past a sign or a
+    // terminator byte is finished out of line.
+    std::size_t nameEnd(std::size_t pos) const {
+        pos = plainEnd(pos);
+        const CharClass c = classOf(t[pos]);
+        if (c >= kSign && nameGoesOn(pos, c)) [[unlikely]] return restOfName(pos);
+        return pos;
+    }
+    std::size_t plainEnd(std::size_t pos) const {
+        // Most names have one or two bytes: their ends are found without a
+        // loop. (A byte is read only after a plain one, so inside the text.)
+        if (classOf(t[pos]) != kPlain) return pos;
+        if (classOf(t[pos + 1]) != kPlain) return pos + 1;
+        if (classOf(t[pos + 2]) != kPlain) return pos + 2;
+        for (pos += 3; classOf(t[pos]) == kPlain;) ++pos;
+        return pos;
+    }
+    [[gnu::noinline]] std::size_t restOfName(std::size_t pos) const {
+        for (;;) {
+            pos = plainEnd(pos + 1);
+            const CharClass c = classOf(t[pos]);
+            if (c < kSign || !nameGoesOn(pos, c)) return pos;
+        }
+    }
 };
 
 // The factors of the term being read: in a fixed array while they are few,
@@ -366,12 +391,7 @@ std::size_t TermReader<A>::readFactors(std::size_t pos, bool more, Degree& degre
     const auto [t, n, from] = x;
     for (; more; ++pos) {
         const std::size_t nameStart = pos;
-        for (;;) {
-            CharClass c;
-            while ((c = classOf(t[pos])) == kPlain) ++pos;
-            if (c < kSign || !x.nameGoesOn(pos, c)) break;  // '*' and '^' end it for sure
-            ++pos;
-        }
+        pos = x.nameEnd(pos);
         const std::size_t var = lookUpName(x, {t + nameStart, pos - nameStart}, nameStart);
         Exponent exp = 1;
         if (t[pos] == '^') pos = readExponent(x, pos + 1, nameStart, exp);
