@@ -58,12 +58,14 @@ std::uint64_t hashLongName(std::string_view s, std::uint64_t seed) {
     return mix(h ^ w);
 }
 
-// Where a name of one or two bytes sits in Variables::shortNames: one byte
-// b at b, two bytes at 256 + b0 + 256 * b1.
+// Where a name of `size` one or two bytes, b0 and b1, sits in
+// Variables::shortNames: one byte at b0, two at 256 + b0 + 256 * b1. b1 is
+// ignored for one byte, so that the reader can pass the byte after the name
+// and index both sizes without a branch.
 constexpr std::size_t kShortNames = 256 + 65536;
-std::size_t shortNameIndex(std::string_view name) {
-    const auto b0 = static_cast<unsigned char>(name[0]);
-    return name.size() == 1 ? b0 : 256 + b0 + 256 * std::size_t{static_cast<unsigned char>(name[1])};
+std::size_t shortNameIndex(std::size_t size, char b0, char b1) {
+    const std::size_t second = 256 + 256 * std::size_t{static_cast<unsigned char>(b1)};
+    return static_cast<unsigned char>(b0) + (size == 2 ? second : 0);
 }
 
 // True for the names kept in Variables::shortNames.
@@ -177,7 +179,10 @@ Variables makeVariables(StringList names, std::uint64_t seed) {
     v.shortNames.assign(kShortNames, 0);
     for (std::size_t k = v.names.size(); k-- > 0;) {
         // From the last name to the first, so that a repeated name keeps the first.
-        if (isShortName(v.names[k])) v.shortNames[shortNameIndex(v.names[k])] = static_cast<std::uint32_t>(k + 1);
+        const std::string_view name = v.names[k];
+        if (isShortName(name)) {
+            v.shortNames[shortNameIndex(name.size(), name[0], name.back())] = static_cast<std::uint32_t>(k + 1);
+        }
     }
     return v;
 }
@@ -435,7 +440,9 @@ template <class A>
 std::size_t TermReader<A>::lookUpName(const TermText& x, std::string_view name, std::size_t nameStart) const {
     std::size_t var;
     if (isShortName(name)) {
-        var = std::size_t{vars.shortNames[shortNameIndex(name)]} - 1;  // npos for none
+        // The byte after a one-byte name is readable (the terminator at the latest).
+        const std::size_t slot = shortNameIndex(name.size(), x.t[nameStart], x.t[nameStart + 1]);
+        var = std::size_t{vars.shortNames[slot]} - 1;  // npos for none
     } else if (name.size() <= kPackedName && nameStart + 8 <= x.n) {
         // A short name inside the text is hashed from one 8-byte load.
         std::uint64_t bytes;
