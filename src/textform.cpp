@@ -264,7 +264,7 @@ struct TermText {
     std::size_t nameEnd(std::size_t pos) const {
         pos = plainEnd(pos);
         const CharClass c = classOf(t[pos]);
-        if (c >= kSign && nameGoesOn(pos, c)) [[unlikely]] return restOfName(pos);
+        if (c >= kSign && nameGoesOn(pos, c)) [[unlikely]] return restOfName(t, n, from, pos);
         return pos;
     }
     std::size_t plainEnd(std::size_t pos) const {
@@ -276,11 +276,14 @@ struct TermText {
         for (pos += 3; classOf(t[pos]) == kPlain;) ++pos;
         return pos;
     }
-    [[gnu::noinline]] std::size_t restOfName(std::size_t pos) const {
+    // Its arguments are passed as words, so that the text stays in registers
+    // where it is called.
+    [[gnu::noinline]] static std::size_t restOfName(const char* t, std::size_t n, std::size_t from, std::size_t pos) {
+        const TermText x{t, n, from};
         for (;;) {
-            pos = plainEnd(pos + 1);
+            pos = x.plainEnd(pos + 1);
             const CharClass c = classOf(t[pos]);
-            if (c < kSign || !nameGoesOn(pos, c)) return pos;
+            if (c < kSign || !x.nameGoesOn(pos, c)) return pos;
         }
     }
 };
