@@ -89,6 +89,8 @@ struct Wrapping {
     using Exponent = std::int32_t;
     using Weight = std::int32_t;
     using Degree = std::int32_t;
+    // A degree as the reader sums it, factor by factor: the degree itself.
+    using DegreeSum = Degree;
     using Coeff = std::int32_t;
     // Coefficients need no storage beside the terms.
     struct Pool {
@@ -154,6 +156,12 @@ struct Exact {
     using Exponent = std::int64_t;
     using Weight = std::int64_t;
     using Degree = ExactDegree;
+    // A degree summed factor by factor in 128 bits, and whether a sum left
+    // them: plain data, so that it stays in registers while a term is read.
+    struct DegreeSum {
+        Int128 small = 0;
+        bool overflow = false;
+    };
     using Coeff = ExactCoeff;
     // The rationals of one polynomial. Slots are reused from one polynomial
     // to the next, so that their memory is allocated once.
@@ -175,6 +183,14 @@ struct Exact {
     }
     // d += product, in GMP.
     static void addBig(Degree& d, Int128 product);
+    static void addProduct(DegreeSum& d, Exponent e, Weight w) {
+        d.overflow |= __builtin_add_overflow(d.small, static_cast<Int128>(e) * w, &d.small);
+    }
+    // The degree a sum holds; nullopt when a sum left 128 bits.
+    static std::optional<Degree> degreeOf(const DegreeSum& s) {
+        if (s.overflow) [[unlikely]] return std::nullopt;
+        return Degree{s.small, std::nullopt};
+    }
     static bool addExponent(Exponent& sum, Exponent e) { return !__builtin_add_overflow(sum, e, &sum); }
     static bool subExponent(Exponent& v, Exponent g) { return !__builtin_sub_overflow(v, g, &v); }
     static std::optional<Exponent> readInteger(std::string_view text);

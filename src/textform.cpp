@@ -314,6 +314,7 @@ template <class A>
 struct TermReader {
     using Exponent = typename A::Exponent;
     using Degree = typename A::Degree;
+    using DegreeSum = typename A::DegreeSum;
 
     PolynomialOf<A>& p;
     const Variables& vars;
@@ -322,7 +323,8 @@ struct TermReader {
 
     std::size_t readTerm(std::size_t begin);
     bool readCoefficient(std::size_t& pos, CoeffText& c) const;
-    std::size_t readFactors(std::size_t pos, bool more, Degree& degree, std::uint64_t& spread, Factors<A>& factors);
+    std::size_t readFactors(std::size_t pos, bool more, DegreeSum& sum, std::uint64_t& spread, Factors<A>& factors);
+    Degree degreeOf(const DegreeSum& sum, Factors<A>& factors) const;
     static std::size_t readExponent(const TermText& x, std::size_t pos, std::size_t nameStart, Exponent& exp);
     std::size_t lookUpName(const TermText& x, std::string_view name, std::size_t nameStart) const;
     void keepTerm(std::string_view text, const CoeffText& c, Degree& degree, Factors<A>& factors);
@@ -343,11 +345,12 @@ std::size_t TermReader<A>::readTerm(std::size_t begin) {
     const bool more = readCoefficient(pos, coeff);
     // The weighted degree, summed factor by factor: it equals the degree of
     // the combined exponent vector. `spread` bounds the exponents (kSpread).
-    Degree degree{};
+    DegreeSum sum{};
     std::uint64_t spread = 0;
     Factors<A> factors;
-    const std::size_t end = std::min(readFactors(pos, more, degree, spread, factors) - 1, n);
+    const std::size_t end = std::min(readFactors(pos, more, sum, spread, factors) - 1, n);
     const std::string_view termText(t + start, end - start);
+    Degree degree = degreeOf(sum, factors);
     if (filter != nullptr && degree < filter->floor) {
         // Dropped unread; only a sum of exponents out of range must be told.
         if constexpr (A::exact) {
@@ -393,7 +396,7 @@ bool TermReader<A>::readCoefficient(std::size_t& pos, CoeffText& c) const {
 // exponent, up to '*' or the end of the term. Returns the index after the
 // term's delimiter.
 template <class A>
-std::size_t TermReader<A>::readFactors(std::size_t pos, bool more, Degree& degree, std::uint64_t& spread,
+std::size_t TermReader<A>::readFactors(std::size_t pos, bool more, DegreeSum& sum, std::uint64_t& spread,
                                        Factors<A>& factors) {
     const TermText x = text;
     const auto [t, n, from] = x;
@@ -404,11 +407,23 @@ std::size_t TermReader<A>::readFactors(std::size_t pos, bool more, Degree& degre
         Exponent exp = 1;
         if (t[pos] == '^') pos = readExponent(x, pos + 1, nameStart, exp);
         factors.push({static_cast<std::uint32_t>(var), exp});
-        if (filter != nullptr) A::addProduct(degree, exp, filter->weights[var]);
+        if (filter != nullptr) A::addProduct(sum, exp, filter->weights[var]);
         if constexpr (A::exact) spread |= static_cast<std::uint64_t>(exp) + kSpreadOffset;
         more = t[pos] == '*';  // at a factor's end: '*', a term's end, or the text's
     }
     return pos;
+}
+
+// The degree of the term read: its sum, or, when the sum could not hold it,
+// the same sum computed once more from the factors.
+template <class A>
+typename A::Degree TermReader<A>::degreeOf(const DegreeSum& sum, Factors<A>& factors) const {
+    if constexpr (!A::exact) {
+        return sum;
+    } else {
+        if (std::optional<Degree> d = A::degreeOf(sum)) [[likely]] return std::move(*d);
+        return dot<A>(std::span<const EntryOf<A>>(factors.data(), factors.count), filter->weights);
+    }
 }
 
 // Reads the exponent that starts at pos; returns the end of its factor.
