@@ -234,10 +234,11 @@ int filterPolynomials(std::string_view polyText, const Variables& vars, const We
     PolynomialOf<A> p;
     p.index.seed = mixSeed(vars.seed);
     PolynomialOf<A> reduced;
+    DegreeFilterOf<A> filter{weights};
     for (std::size_t pos = 0;;) {
         const std::size_t comma = polyText.find(',', pos);
         clearPoly(p);
-        DegreeFilterOf<A> filter{weights};
+        filter.floor = {};
         try {
             // A text ends at a ',', at the list's '}' or at the document's end.
             // Read through the filter, p is left with the initial form.

@@ -129,9 +129,9 @@ struct Wrapping {
 
 __extension__ typedef __int128 Int128;
 
-// An exact weighted degree: in 128 bits while it fits, in GMP beyond.
+// An exact weighted degree: in 64 bits while it fits, in GMP beyond.
 struct ExactDegree {
-    Int128 small = 0;
+    std::int64_t small = 0;
     std::optional<mpz_class> big;  // the value, when set
 };
 // Compares degrees of which at least one is held in GMP.
@@ -142,6 +142,11 @@ inline std::strong_ordering operator<=>(const ExactDegree& a, const ExactDegree&
                              : (b.small < a.small ? std::strong_ordering::greater : std::strong_ordering::equal);
 }
 inline bool operator==(const ExactDegree& a, const ExactDegree& b) { return (a <=> b) == 0; }
+// The reader's test, written out so that it costs one comparison.
+inline bool operator<(const ExactDegree& a, const ExactDegree& b) {
+    if (a.big || b.big) [[unlikely]] return compareBig(a, b) < 0;
+    return a.small < b.small;
+}
 
 // An exact coefficient: a 64-bit integer, or a rational kept in the
 // polynomial's pool. A value that fits the integer is always kept there.
@@ -156,12 +161,10 @@ struct Exact {
     using Exponent = std::int64_t;
     using Weight = std::int64_t;
     using Degree = ExactDegree;
-    // A degree summed factor by factor in 128 bits, and whether a sum left
-    // them: plain data, so that it stays in registers while a term is read.
-    struct DegreeSum {
-        Int128 small = 0;
-        bool overflow = false;
-    };
+    // A degree summed factor by factor in 64 bits with wrap-around, as in
+    // the default mode: it is the exact degree for a term that fastFactors
+    // admits, and summed again exactly for any other.
+    using DegreeSum = std::uint64_t;
     using Coeff = ExactCoeff;
     // The rationals of one polynomial. Slots are reused from one polynomial
     // to the next, so that their memory is allocated once.
@@ -174,22 +177,36 @@ struct Exact {
 
     static void addProduct(Degree& d, Exponent e, Weight w) {
         const Int128 product = static_cast<Int128>(e) * w;  // |e|, |w| <= 2^63: fits
-        Int128 sum;
-        if (d.big || __builtin_add_overflow(d.small, product, &sum)) [[unlikely]] {
+        const Int128 sum = d.small + product;                 // and so does this
+        if (d.big || sum != static_cast<std::int64_t>(sum)) [[unlikely]] {
             addBig(d, product);
         } else {
-            d.small = sum;
+            d.small = static_cast<std::int64_t>(sum);
         }
     }
     // d += product, in GMP.
     static void addBig(Degree& d, Int128 product);
     static void addProduct(DegreeSum& d, Exponent e, Weight w) {
-        d.overflow |= __builtin_add_overflow(d.small, static_cast<Int128>(e) * w, &d.small);
+        d += static_cast<std::uint64_t>(e) * static_cast<std::uint64_t>(w);
     }
-    // The degree a sum holds; nullopt when a sum left 128 bits.
-    static std::optional<Degree> degreeOf(const DegreeSum& s) {
-        if (s.overflow) [[unlikely]] return std::nullopt;
-        return Degree{s.small, std::nullopt};
+    // A term's exponents are bounded while it is read: each plus
+    // kSpreadOffset is OR-ed into a word, its spread, which stays below
+    // 2^kSpreadBits while every exponent lies in [-2^32, 2^32).
+    static constexpr std::uint64_t kSpreadOffset = std::uint64_t{1} << 32;
+    static constexpr unsigned kSpreadBits = 33;
+    static void addSpread(std::uint64_t& spread, Exponent e) {
+        spread |= static_cast<std::uint64_t>(e) + kSpreadOffset;
+    }
+    // Fewer than this many such exponents sum to less than 2^62 in magnitude.
+    static constexpr std::size_t kSpreadFactors = std::size_t{1} << 30;
+    // The number of factors below which a term whose spread is in bounds has
+    // its 64-bit DegreeSum exact, for these weights: it is 0 when the
+    // weights leave [-2^31, 2^31), so that every degree is summed again.
+    static std::size_t fastFactors(std::span<const Weight> weights);
+    // True when the exponents of a term of `factors` factors with this
+    // spread sum without leaving their range.
+    static bool exponentsSafe(std::uint64_t spread, std::size_t factors) {
+        return (spread >> kSpreadBits) == 0 && factors < kSpreadFactors;
     }
     static bool addExponent(Exponent& sum, Exponent e) { return !__builtin_add_overflow(sum, e, &sum); }
     static bool subExponent(Exponent& v, Exponent g) { return !__builtin_sub_overflow(v, g, &v); }
@@ -297,8 +314,14 @@ struct Variables {
 // holds its initial form at the end.
 template <class A>
 struct DegreeFilterOf {
+    explicit DegreeFilterOf(std::span<const typename A::Weight> w) : weights(w) {
+        if constexpr (A::exact) fastFactors = A::fastFactors(w);
+    }
     std::span<const typename A::Weight> weights;
     typename A::Degree floor{};
+    // Exact mode: terms of fewer factors, with exponents in bounds, have
+    // their degree summed in 64 bits (Exact::fastFactors).
+    std::size_t fastFactors = 0;
 };
 using DegreeFilter = DegreeFilterOf<Wrapping>;
 

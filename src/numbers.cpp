@@ -5,6 +5,7 @@
 // GMP rational only when they must: a long run of digits, a fraction, or a
 // sum that overflows. A rational that becomes a 64-bit integer again moves
 // back, so that "is it 1?" and "is it an integer?" have one answer each.
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -120,6 +121,17 @@ void Wrapping::printCoeff(const Pool&, Coeff c, Writer& out) { out.putNumber(c);
 // --- Exact ---
 
 std::optional<std::int64_t> Exact::readInteger(std::string_view text) { return readExact64(text); }
+
+std::size_t Exact::fastFactors(std::span<const Weight> weights) {
+    // With |e| <= 2^32 and |w| <= m, fewer than (2^31 - 1) / m products
+    // sum to less than 2^63 in magnitude.
+    std::uint64_t m = 0;
+    for (const Weight w : weights) {
+        m = std::max(m, w < 0 ? 0 - static_cast<std::uint64_t>(w) : static_cast<std::uint64_t>(w));
+    }
+    constexpr std::uint64_t kLimit = (std::uint64_t{1} << 31) - 1;
+    return m == 0 ? kSpreadFactors : std::min<std::size_t>(kSpreadFactors, kLimit / m);
+}
 
 void Exact::addBig(Degree& d, Int128 product) {
     if (!d.big) d.big = toMpz(d.small);

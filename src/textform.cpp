@@ -227,15 +227,6 @@ std::size_t findVariable(const Variables& vars, std::string_view name) {
 
 namespace {
 
-// Exact mode: whether a dropped term's exponent sums stay in range is told
-// without combining them. Each exponent plus kSpreadOffset is OR-ed into a
-// word, which stays below 2^kSpreadBits while every exponent lies in
-// [-2^32, 2^32); fewer than kSpreadFactors such exponents sum to less than
-// 2^62 in magnitude. Other terms are combined to find out.
-constexpr std::uint64_t kSpreadOffset = std::uint64_t{1} << 32;
-constexpr unsigned kSpreadBits = 33;
-constexpr std::size_t kSpreadFactors = std::size_t{1} << 30;
-
 // A polynomial text and where its current term may end: at the first '+'
 // or '-' at index `from` or later (the rule of nextDelimiter, applied while
 // the factors are read). t[n] is one of kTerminators, so scans need no
@@ -324,7 +315,7 @@ struct TermReader {
     std::size_t readTerm(std::size_t begin);
     bool readCoefficient(std::size_t& pos, CoeffText& c) const;
     std::size_t readFactors(std::size_t pos, bool more, DegreeSum& sum, std::uint64_t& spread, Factors<A>& factors);
-    Degree degreeOf(const DegreeSum& sum, Factors<A>& factors) const;
+    Degree degreeOf(const DegreeSum& sum, bool fast, Factors<A>& factors) const;
     static std::size_t readExponent(const TermText& x, std::size_t pos, std::size_t nameStart, Exponent& exp);
     std::size_t lookUpName(const TermText& x, std::string_view name, std::size_t nameStart) const;
     void keepTerm(std::string_view text, const CoeffText& c, Degree& degree, Factors<A>& factors);
@@ -344,25 +335,32 @@ std::size_t TermReader<A>::readTerm(std::size_t begin) {
     const std::size_t start = pos;
     const bool more = readCoefficient(pos, coeff);
     // The weighted degree, summed factor by factor: it equals the degree of
-    // the combined exponent vector. `spread` bounds the exponents (kSpread).
+    // the combined exponent vector. In exact mode `spread` bounds the
+    // exponents (Exact::addSpread).
     DegreeSum sum{};
     std::uint64_t spread = 0;
     Factors<A> factors;
     const std::size_t end = std::min(readFactors(pos, more, sum, spread, factors) - 1, n);
     const std::string_view termText(t + start, end - start);
-    Degree degree = degreeOf(sum, factors);
+    bool fast = true;  // whether sum is the exact degree (always, without a filter)
+    if constexpr (A::exact) {
+        fast = filter == nullptr || ((spread >> A::kSpreadBits) == 0 && factors.count < filter->fastFactors);
+    }
+    Degree degree = degreeOf(sum, fast, factors);
     if (filter != nullptr && degree < filter->floor) {
         // Dropped unread; only a sum of exponents out of range must be told.
         if constexpr (A::exact) {
-            const bool safe = (spread >> kSpreadBits) == 0 && factors.count < kSpreadFactors;
-            if (!safe && !normalizeKey<A>(factors.data(), factors.count)) throw OutOfRange("Exponent", termText);
+            // (A fast term's exponents are in bounds.)
+            if (!fast && !A::exponentsSafe(spread, factors.count) &&
+                !normalizeKey<A>(factors.data(), factors.count)) {
+                throw OutOfRange("Exponent", termText);
+            }
         }
         return end;
     }
     keepTerm(termText, coeff, degree, factors);
     return end;
 }
-
 // When the term's first factor is its coefficient (digits only, or none at
 // all, or in exact mode digits '/' digits), notes it in c and moves pos past
 // it. Returns whether a factor follows.
@@ -408,20 +406,20 @@ std::size_t TermReader<A>::readFactors(std::size_t pos, bool more, DegreeSum& su
         if (t[pos] == '^') pos = readExponent(x, pos + 1, nameStart, exp);
         factors.push({static_cast<std::uint32_t>(var), exp});
         if (filter != nullptr) A::addProduct(sum, exp, filter->weights[var]);
-        if constexpr (A::exact) spread |= static_cast<std::uint64_t>(exp) + kSpreadOffset;
+        if constexpr (A::exact) A::addSpread(spread, exp);
         more = t[pos] == '*';  // at a factor's end: '*', a term's end, or the text's
     }
     return pos;
 }
 
-// The degree of the term read: its sum, or, when the sum could not hold it,
-// the same sum computed once more from the factors.
+// The degree of the term read: its sum when that is exact (`fast`), else
+// the same sum computed exactly from the factors.
 template <class A>
-typename A::Degree TermReader<A>::degreeOf(const DegreeSum& sum, Factors<A>& factors) const {
+typename A::Degree TermReader<A>::degreeOf(const DegreeSum& sum, bool fast, Factors<A>& factors) const {
     if constexpr (!A::exact) {
         return sum;
     } else {
-        if (std::optional<Degree> d = A::degreeOf(sum)) [[likely]] return std::move(*d);
+        if (fast) [[likely]] return Degree{static_cast<std::int64_t>(sum), std::nullopt};
         return dot<A>(std::span<const EntryOf<A>>(factors.data(), factors.count), filter->weights);
     }
 }

@@ -69,6 +69,9 @@ TEST(TransformToInitial, ExactDegreesDoNotWrap) {
     } rows[] = {
         {"x^2147483647*y+y", {2, 1}, "x^2147483647*y"},  // wraps to -1 in 32 bits
         {"x^4294967296+y", {1, 1}, "x^4294967296"},
+        // Four products of just over 2^61 sum beyond 64 bits: they must not wrap.
+        {"x+x^4294967295*y^4294967295*x^4294967295*y^4294967295", {536870913, 536870913},
+         "x^8589934590*y^8589934590"},
         {"y+x", {INT64_MAX, INT64_MIN}, "x"},
         {"x+x*y", {-1, 0}, "0"},
         {"1/2*x-1/2*x+y+2", {1, 1}, "y+0*x"},
