@@ -398,6 +398,9 @@ std::size_t TermReader<A>::readFactors(std::size_t pos, bool more, DegreeSum& su
                                        Factors<A>& factors) {
     const TermText x = text;
     const auto [t, n, from] = x;
+    // Summed in locals, so that they stay in registers.
+    DegreeSum s = sum;
+    std::uint64_t bound = spread;
     for (; more; ++pos) {
         const std::size_t nameStart = pos;
         pos = x.nameEnd(pos);
@@ -405,10 +408,12 @@ std::size_t TermReader<A>::readFactors(std::size_t pos, bool more, DegreeSum& su
         Exponent exp = 1;
         if (t[pos] == '^') pos = readExponent(x, pos + 1, nameStart, exp);
         factors.push({static_cast<std::uint32_t>(var), exp});
-        if (filter != nullptr) A::addProduct(sum, exp, filter->weights[var]);
-        if constexpr (A::exact) A::addSpread(spread, exp);
+        if (filter != nullptr) A::addProduct(s, exp, filter->weights[var]);
+        if constexpr (A::exact) A::addSpread(bound, exp);
         more = t[pos] == '*';  // at a factor's end: '*', a term's end, or the text's
     }
+    sum = s;
+    spread = bound;
     return pos;
 }
 
