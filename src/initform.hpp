@@ -302,9 +302,10 @@ struct Variables {
     std::vector<Slot> slots;  // a power of two of them
     unsigned shift = 0;       // a hash's slot is hash >> shift
     std::uint64_t seed = 0;   // varies the hash, so that crafted names cannot collide
-    // Names of one or two bytes, found without hashing: name position + 1
-    // (0 for none) at shortNameIndex of the name's bytes.
+    // Names of one or two bytes, found without hashing: name position
+    // (kNoShortName for none) at shortNameIndex of the name's bytes.
     std::vector<std::uint32_t> shortNames;
+    static constexpr std::uint32_t kNoShortName = UINT32_MAX;
 };
 
 // Restricts reading to the candidates for the initial form: a term whose

@@ -176,12 +176,12 @@ Variables makeVariables(StringList names, std::uint64_t seed) {
         while (v.slots[s].var != 0) s = (s + 1) & (capacity - 1);
         v.slots[s] = {h, static_cast<std::uint32_t>(k + 1), cappedSize(v.names[k].size())};
     }
-    v.shortNames.assign(kShortNames, 0);
+    v.shortNames.assign(kShortNames, Variables::kNoShortName);
     for (std::size_t k = v.names.size(); k-- > 0;) {
         // From the last name to the first, so that a repeated name keeps the first.
         const std::string_view name = v.names[k];
         if (isShortName(name)) {
-            v.shortNames[shortNameIndex(name.size(), name[0], name.back())] = static_cast<std::uint32_t>(k + 1);
+            v.shortNames[shortNameIndex(name.size(), name[0], name.back())] = static_cast<std::uint32_t>(k);
         }
     }
     return v;
@@ -463,7 +463,9 @@ std::size_t TermReader<A>::lookUpName(const TermText& x, std::string_view name, 
     if (isShortName(name)) {
         // The byte after a one-byte name is readable (the terminator at the latest).
         const std::size_t slot = shortNameIndex(name.size(), x.t[nameStart], x.t[nameStart + 1]);
-        var = std::size_t{vars.shortNames[slot]} - 1;  // npos for none
+        const std::uint32_t found = vars.shortNames[slot];
+        if (found == Variables::kNoShortName) throw UnknownVariable(name);
+        return found;
     } else if (name.size() <= kPackedName && nameStart + 8 <= x.n) {
         // A short name inside the text is hashed from one 8-byte load.
         std::uint64_t bytes;
