@@ -312,7 +312,7 @@ struct TermReader {
     DegreeFilterOf<A>* filter;
     TermText text;
 
-    std::size_t readTerm(std::size_t begin);
+    std::size_t readTerm(std::size_t begin, Factors<A>& factors);
     bool readCoefficient(std::size_t& pos, CoeffText& c) const;
     std::size_t readFactors(std::size_t pos, bool more, DegreeSum& sum, std::uint64_t& spread, Factors<A>& factors);
     Degree degreeOf(const DegreeSum& sum, bool fast, Factors<A>& factors) const;
@@ -324,7 +324,7 @@ struct TermReader {
 // Reads the term that starts at `begin`, adds it to p and returns the index
 // of its delimiter, or the text's size at its end.
 template <class A>
-std::size_t TermReader<A>::readTerm(std::size_t begin) {
+std::size_t TermReader<A>::readTerm(std::size_t begin, Factors<A>& factors) {
     const auto [t, n, from] = text;
     std::size_t pos = begin;
     CoeffText coeff;
@@ -339,7 +339,7 @@ std::size_t TermReader<A>::readTerm(std::size_t begin) {
     // exponents (Exact::addSpread).
     DegreeSum sum{};
     std::uint64_t spread = 0;
-    Factors<A> factors;
+    factors.count = 0;
     const std::size_t end = std::min(readFactors(pos, more, sum, spread, factors) - 1, n);
     const std::string_view termText(t + start, end - start);
     bool fast = true;  // whether sum is the exact degree (always, without a filter)
@@ -502,8 +502,9 @@ void findPolyRep(PolynomialOf<A>& p, TerminatedText text, const Variables& vars,
     // after a delimiter is never a delimiter itself.
     const std::string_view s = text.view;
     TermReader<A> reader{p, vars, filter, {s.data(), s.size(), 1}};
+    Factors<A> factors;  // reused from term to term
     for (std::size_t begin = 0;;) {
-        const std::size_t d = reader.readTerm(begin);
+        const std::size_t d = reader.readTerm(begin, factors);
         if (d == s.size()) break;
         begin = s[d] == '+' ? d + 1 : d;  // a '-' stays as the next term's sign
         reader.text.from = d + 2;
@@ -519,7 +520,8 @@ void findPolyRep(PolynomialOf<A>& p, std::string_view text, const Variables& var
 template <class A>
 void addTerm(PolynomialOf<A>& p, std::string_view term, const Variables& vars, DegreeFilterOf<A>* filter) {
     const std::string copy(term);
-    TermReader<A>{p, vars, filter, {copy.data(), copy.size(), npos}}.readTerm(0);
+    Factors<A> factors;
+    TermReader<A>{p, vars, filter, {copy.data(), copy.size(), npos}}.readTerm(0, factors);
 }
 
 template <class A>
