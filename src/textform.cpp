@@ -288,14 +288,15 @@ struct Factors {
     std::vector<EntryOf<A>> many;  // all of them, once there are more
     std::size_t count = 0;
 
-    void push(const EntryOf<A>& e) {
-        if (count < kFew) [[likely]] {
-            few[count] = e;
+    // Stores the k-th factor; the caller counts them (in a register) and
+    // sets `count` when the term is read.
+    void put(std::size_t k, const EntryOf<A>& e) {
+        if (k < kFew) [[likely]] {
+            few[k] = e;
         } else {
-            if (count == kFew) many.assign(few, few + kFew);
+            if (k == kFew) many.assign(few, few + kFew);
             many.push_back(e);
         }
-        ++count;
     }
     EntryOf<A>* data() { return count <= kFew ? few : many.data(); }
 };
@@ -339,7 +340,6 @@ std::size_t TermReader<A>::readTerm(std::size_t begin, Factors<A>& factors) {
     // exponents (Exact::addSpread).
     DegreeSum sum{};
     std::uint64_t spread = 0;
-    factors.count = 0;
     const std::size_t end = std::min(readFactors(pos, more, sum, spread, factors) - 1, n);
     const std::string_view termText(t + start, end - start);
     bool fast = true;  // whether sum is the exact degree (always, without a filter)
@@ -398,22 +398,24 @@ std::size_t TermReader<A>::readFactors(std::size_t pos, bool more, DegreeSum& su
                                        Factors<A>& factors) {
     const TermText x = text;
     const auto [t, n, from] = x;
-    // Summed in locals, so that they stay in registers.
+    // Summed and counted in locals, so that they stay in registers.
     DegreeSum s = sum;
     std::uint64_t bound = spread;
+    std::size_t count = 0;
     for (; more; ++pos) {
         const std::size_t nameStart = pos;
         pos = x.nameEnd(pos);
         const std::size_t var = lookUpName(x, {t + nameStart, pos - nameStart}, nameStart);
         Exponent exp = 1;
         if (t[pos] == '^') pos = readExponent(x, pos + 1, nameStart, exp);
-        factors.push({static_cast<std::uint32_t>(var), exp});
+        factors.put(count++, {static_cast<std::uint32_t>(var), exp});
         if (filter != nullptr) A::addProduct(s, exp, filter->weights[var]);
         if constexpr (A::exact) A::addSpread(bound, exp);
         more = t[pos] == '*';  // at a factor's end: '*', a term's end, or the text's
     }
     sum = s;
     spread = bound;
+    factors.count = count;
     return pos;
 }
 
