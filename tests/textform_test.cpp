@@ -108,6 +108,8 @@ TEST(PolynomialText, ReadsAndPrints) {
         {"x^ 2", {{{2, 0}, 1}}, "x^2"},
         {"-x*y^3", {{{1, 3}, -1}}, "-x*y^3"},
         {"7*x-1*x^0*y^0", {{{0, 0}, -1}, {{1, 0}, 7}}, "-1+7*x"},
+        // More factors than the reader's fixed buffer holds, then fewer.
+        {"x*y*x*y*x*y*x*y*x*y*x*y*x*y*x*y*x*y-x*y^2+x^9*y^9*x^0", {{{1, 2}, -1}, {{9, 9}, 2}}, "-x*y^2+2*x^9*y^9"},
     };
     const Variables xy = ring("x,y");
     for (const auto& row : rows) {
