@@ -338,7 +338,18 @@ public:
         ++size_;
     }
     void put(std::string_view s);
-    void putNumber(std::int64_t n);
+    void putNumber(std::int64_t n) {
+        // Most exponents and coefficients have one or two digits.
+        if (static_cast<std::uint64_t>(n) < 10) return put(static_cast<char>('0' + n));
+        if (static_cast<std::uint64_t>(n) < 100) {
+            char* to = reserve(2);
+            to[0] = static_cast<char>('0' + n / 10);
+            to[1] = static_cast<char>('0' + n % 10);
+            size_ += 2;
+            return;
+        }
+        putLongNumber(n);
+    }
     // Room for n more characters; `commit` keeps those written before `end`.
     char* reserve(std::size_t n) {
         if (capacity_ - size_ < n) grow(n);
@@ -358,6 +369,7 @@ private:
     static constexpr std::size_t kSpillSize = std::size_t{1} << 16;
     void spill();
     void grow(std::size_t n);
+    void putLongNumber(std::int64_t n);  // the numbers putNumber does not write inline
     std::ostream* out_ = nullptr;
     int fd_ = -1;
     int error_ = 0;

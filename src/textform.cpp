@@ -620,11 +620,7 @@ void Writer::put(std::string_view s) {
     size_ += n;
 }
 
-void Writer::putNumber(std::int64_t n) {
-    if (n >= 0 && n < 10) {  // most exponents
-        put(static_cast<char>('0' + n));
-        return;
-    }
+void Writer::putLongNumber(std::int64_t n) {
     char* to = reserve(24);
     size_ = static_cast<std::size_t>(std::to_chars(to, to + 24, n).ptr - buf_.get());
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <sstream>
 
 #include "test_support.hpp"
 
@@ -75,6 +76,23 @@ TEST(FindVariable, FindsTheFirstOfEqualNamesAndManyNames) {
 }
 
 // Reading and printing with the variables x, y; no initial form taken.
+TEST(Writer, PrintsNumbersOfEveryLength) {
+    const struct {
+        std::int64_t n;
+        std::string_view printed;
+    } rows[] = {
+        {0, "0"}, {9, "9"}, {10, "10"}, {42, "42"}, {99, "99"}, {100, "100"}, {-1, "-1"}, {-10, "-10"},
+        {INT64_MAX, "9223372036854775807"}, {INT64_MIN, "-9223372036854775808"},
+    };
+    for (const auto& row : rows) {
+        std::ostringstream os;
+        Writer w(os);
+        w.putNumber(row.n);
+        w.lineEnd();
+        EXPECT_EQ(os.str(), std::string(row.printed) + "\n") << row.n;
+    }
+}
+
 TEST(PolynomialText, ReadsAndPrints) {
     const struct {
         std::string_view text;
