@@ -50,6 +50,9 @@ std::vector<Row> hostileRows() {
          [] { return S("y+x,\nx\n"); }, 0},
         {"single_line_100mb", [] { return A{"(1,1)"}; },
          [] { return "Q[x,y]{" + repeat("x*y+", 25'000'000) + "1}"; }, [] { return S("25000000*x*y\n"); }, 0},
+        {"line_ends_across_megabytes", [] { return A{"(1,1)"}; },
+         [] { return "Q[x,y]{" + repeat("x\n*y+1\n2*x*y+", 200'000) + "1}"; }, [] { return S("2600000*x*y\n"); },
+         0},
         {"million_variables", [] { return A{"(1)", "--ring"}; }, [] { return "Q[" + names(1'000'000) + "]{v0}"; },
          [] {
              return "Q[" + names(1'000'000) +
