@@ -317,6 +317,7 @@ struct TermReader {
     bool readCoefficient(std::size_t& pos, CoeffText& c) const;
     std::size_t readFactors(std::size_t pos, bool more, DegreeSum& sum, std::uint64_t& spread, Factors<A>& factors);
     Degree degreeOf(const DegreeSum& sum, bool fast, Factors<A>& factors) const;
+    bool below(const DegreeSum& sum, bool fast, Factors<A>& factors) const;
     static std::size_t readExponent(const TermText& x, std::size_t pos, std::size_t nameStart, Exponent& exp);
     std::size_t lookUpName(const TermText& x, std::string_view name, std::size_t nameStart) const;
     void keepTerm(std::string_view text, const CoeffText& c, Degree& degree, Factors<A>& factors);
@@ -346,8 +347,7 @@ std::size_t TermReader<A>::readTerm(std::size_t begin, Factors<A>& factors) {
     if constexpr (A::exact) {
         fast = filter == nullptr || ((spread >> A::kSpreadBits) == 0 && factors.count < filter->fastFactors);
     }
-    Degree degree = degreeOf(sum, fast, factors);
-    if (filter != nullptr && degree < filter->floor) {
+    if (filter != nullptr && below(sum, fast, factors)) {
         // Dropped unread; only a sum of exponents out of range must be told.
         if constexpr (A::exact) {
             // (A fast term's exponents are in bounds.)
@@ -358,6 +358,7 @@ std::size_t TermReader<A>::readTerm(std::size_t begin, Factors<A>& factors) {
         }
         return end;
     }
+    Degree degree = degreeOf(sum, fast, factors);
     keepTerm(termText, coeff, degree, factors);
     return end;
 }
@@ -429,6 +430,16 @@ typename A::Degree TermReader<A>::degreeOf(const DegreeSum& sum, bool fast, Fact
         if (fast) [[likely]] return Degree{static_cast<std::int64_t>(sum), std::nullopt};
         return dot<A>(std::span<const EntryOf<A>>(factors.data(), factors.count), filter->weights);
     }
+}
+
+// Whether the term read has a degree below the filter's floor: the test
+// that drops most terms, done on the sum itself while both are small.
+template <class A>
+bool TermReader<A>::below(const DegreeSum& sum, bool fast, Factors<A>& factors) const {
+    if constexpr (A::exact) {
+        if (fast && !filter->floor.big) [[likely]] return static_cast<std::int64_t>(sum) < filter->floor.small;
+    }
+    return degreeOf(sum, fast, factors) < filter->floor;
 }
 
 // Reads the exponent that starts at pos; returns the end of its factor.
