@@ -318,7 +318,8 @@ struct TermReader {
     std::size_t readFactors(std::size_t pos, bool more, DegreeSum& sum, std::uint64_t& spread, Factors<A>& factors);
     Degree degreeOf(const DegreeSum& sum, bool fast, Factors<A>& factors) const;
     bool below(const DegreeSum& sum, bool fast, Factors<A>& factors) const;
-    static std::size_t readExponent(const TermText& x, std::size_t pos, std::size_t nameStart, Exponent& exp);
+    static std::size_t readExponent(const TermText& x, std::size_t pos, std::size_t nameStart, Exponent& exp,
+                                    std::uint64_t& spread);
     std::size_t lookUpName(const TermText& x, std::string_view name, std::size_t nameStart) const;
     void keepTerm(std::string_view text, const CoeffText& c, Degree& degree, Factors<A>& factors);
 };
@@ -408,10 +409,11 @@ std::size_t TermReader<A>::readFactors(std::size_t pos, bool more, DegreeSum& su
         pos = x.nameEnd(pos);
         const std::size_t var = lookUpName(x, {t + nameStart, pos - nameStart}, nameStart);
         Exponent exp = 1;
-        if (t[pos] == '^') pos = readExponent(x, pos + 1, nameStart, exp);
+        // (An exponent of 1 or of one digit is in bounds: only the others
+        // widen the spread.)
+        if (t[pos] == '^') pos = readExponent(x, pos + 1, nameStart, exp, bound);
         factors.put(count++, {static_cast<std::uint32_t>(var), exp});
         if (filter != nullptr) A::addProduct(s, exp, filter->weights[var]);
-        if constexpr (A::exact) A::addSpread(bound, exp);
         more = t[pos] == '*';  // at a factor's end: '*', a term's end, or the text's
     }
     sum = s;
@@ -445,7 +447,7 @@ bool TermReader<A>::below(const DegreeSum& sum, bool fast, Factors<A>& factors) 
 // Reads the exponent that starts at pos; returns the end of its factor.
 template <class A>
 std::size_t TermReader<A>::readExponent(const TermText& x, std::size_t pos, std::size_t nameStart,
-                                        Exponent& exp) {
+                                        Exponent& exp, std::uint64_t& spread) {
     const char* t = x.t;
     // Most exponents are one digit before a '*' or the term's end (a digit
     // is no terminator, so t[pos + 1] is still readable).
@@ -458,6 +460,7 @@ std::size_t TermReader<A>::readExponent(const TermText& x, std::size_t pos, std:
     std::size_t end = scanDigits(t, pos, value);
     if (end > pos && end - pos <= kSafeDigits && x.factorEnds(end)) {
         exp = A::exponentFromDigits(value);
+        if constexpr (A::exact) A::addSpread(spread, exp);
         return end;
     }
     // White space, a sign, many digits or other text: read as strtol would,
@@ -466,6 +469,7 @@ std::size_t TermReader<A>::readExponent(const TermText& x, std::size_t pos, std:
     const std::optional<Exponent> read = A::readInteger({t + pos, end - pos});
     if (!read) throw OutOfRange("Exponent", {t + nameStart, end - nameStart});
     exp = *read;
+    if constexpr (A::exact) A::addSpread(spread, exp);
     return end;
 }
 
