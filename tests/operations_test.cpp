@@ -72,6 +72,8 @@ TEST(TransformToInitial, ExactDegreesDoNotWrap) {
         // Four products of just over 2^61 sum beyond 64 bits: they must not wrap.
         {"x+x^4294967295*y^4294967295*x^4294967295*y^4294967295", {536870913, 536870913},
          "x^8589934590*y^8589934590"},
+        // One exponent of 18 digits: a product beyond 64 bits in a short term.
+        {"y+x^999999999999999999", {10, 1}, "x^999999999999999999"},
         {"y+x", {INT64_MAX, INT64_MIN}, "x"},
         {"x+x*y", {-1, 0}, "0"},
         {"1/2*x-1/2*x+y+2", {1, 1}, "y+0*x"},
