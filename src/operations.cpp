@@ -208,6 +208,11 @@ void subtractKey(std::span<const EntryOf<A>> key, std::size_t gSize, std::vector
 template <class A>
 void reducePoly(const PolynomialOf<A>& p, PolynomialOf<A>& result) {
     clearPoly(result);
+    if (p.terms.size() == 1) {
+        // The usual initial form: one term, divided by its own monomial.
+        result.terms.push_back({0, 0, A::copyCoeff(p.pool, p.terms[0].coeff, result.pool)});
+        return;
+    }
     // The common monomial g goes first in the result's pool; the new keys
     // follow it, and g is removed at the end.
     const std::size_t gSize = commonMonomial(p, result.entries);
