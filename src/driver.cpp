@@ -74,30 +74,43 @@ constexpr std::string_view kUsage[] = {
     "Exit status: 0 on success, 1 on bad input or a failed write, 255 without VECTOR.",
 };
 
-// Frees a buffer of allocateText.
+#if defined(MAP_ANONYMOUS) && defined(MADV_HUGEPAGE)
+#define INITFORM_HUGE_PAGES 1
+#endif
+
+// Frees a buffer of allocateText: one it mapped (`mapped` bytes), or one
+// from malloc.
 struct FreeText {
-    void operator()(char* p) const { std::free(p); }
+    std::size_t mapped = 0;
+    void operator()(char* p) const {
+#ifdef INITFORM_HUGE_PAGES
+        if (mapped != 0) {
+            ::munmap(p, mapped);
+            return;
+        }
+#endif
+        std::free(p);
+    }
 };
 using TextBuffer = std::unique_ptr<char[], FreeText>;
 
-// Room for `size` bytes of input. A large buffer is aligned to, and asked
-// to be backed by, huge pages where the system offers them: the input is
-// written into it once from end to end, and taking a fault for every 4 KB
-// page of it costs more than copying the bytes.
+// Room for `size` bytes of input. A large buffer is mapped on its own and
+// advised to be backed by huge pages where the system offers them: the
+// input is written into it once from end to end, and a fault for every
+// 4 KB page of it costs more than copying the bytes.
 TextBuffer allocateText(std::size_t size) {
+#ifdef INITFORM_HUGE_PAGES
     constexpr std::size_t kHuge = std::size_t{1} << 21;
-    if (size < kHuge) {
-        void* p = std::malloc(size);
-        if (p == nullptr) throw std::bad_alloc();
-        return TextBuffer(static_cast<char*>(p));
+    if (size >= kHuge && size <= SIZE_MAX - kHuge) {
+        const std::size_t rounded = (size + kHuge - 1) / kHuge * kHuge;
+        void* p = ::mmap(nullptr, rounded, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED) throw std::bad_alloc();
+        ::madvise(p, rounded, MADV_HUGEPAGE);  // only advice: without it, small pages serve
+        return TextBuffer(static_cast<char*>(p), FreeText{rounded});
     }
-    if (size > SIZE_MAX - kHuge) throw std::bad_alloc();
-    const std::size_t rounded = (size + kHuge - 1) / kHuge * kHuge;
-    void* p = std::aligned_alloc(kHuge, rounded);
-    if (p == nullptr) throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-    ::madvise(p, rounded, MADV_HUGEPAGE);  // only advice: without it, small pages serve
 #endif
+    void* p = std::malloc(size);
+    if (p == nullptr) throw std::bad_alloc();
     return TextBuffer(static_cast<char*>(p));
 }
 
@@ -127,7 +140,9 @@ std::size_t readSome(std::streambuf* buf, char* to, std::size_t count) {
 // input size.
 Document readDocument(std::istream& in) {
     std::streambuf* buf = in.rdbuf();
-    std::size_t block = std::size_t{1} << 20;
+    // A block and its NUL fill one huge page (allocateText).
+    constexpr std::size_t kBlock = (std::size_t{1} << 21) - 1;
+    std::size_t block = kBlock;
     const std::streamoff here = buf->pubseekoff(0, std::ios_base::cur, std::ios_base::in);
     if (here >= 0) {
         const std::streamoff end = buf->pubseekoff(0, std::ios_base::end, std::ios_base::in);
@@ -145,7 +160,7 @@ Document readDocument(std::istream& in) {
         b.data[b.size] = '\0';
         total += b.size;
         if (b.size > 0) blocks.push_back(std::move(b));
-        block = std::size_t{1} << 20;
+        block = kBlock;
     }
     if (blocks.size() == 1) return std::move(blocks[0]);
     Document doc{allocateText(total + 1), 0};
