@@ -339,7 +339,8 @@ std::size_t TermReader<A>::readTerm(std::size_t begin, Factors<A>& factors) {
     const bool more = readCoefficient(pos, coeff);
     // The weighted degree, summed factor by factor: it equals the degree of
     // the combined exponent vector. In exact mode `spread` bounds the
-    // exponents (Exact::addSpread).
+    // exponents of several digits (Exact::addSpread); an implicit 1 or a
+    // single digit is in bounds anyway.
     DegreeSum sum{};
     std::uint64_t spread = 0;
     const std::size_t end = std::min(readFactors(pos, more, sum, spread, factors) - 1, n);
