@@ -590,9 +590,11 @@ void printPoly(const PolynomialOf<A>& p, const StringList& names, Writer& out) {
         order = many;
     }
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::sort(order.begin(), order.end(), [&p](std::size_t a, std::size_t b) {
-        return compareKeys<A>(keyOf(p, p.terms[a]), keyOf(p, p.terms[b])) < 0;
-    });
+    if (order.size() > 1) {  // most initial forms have a single term
+        std::sort(order.begin(), order.end(), [&p](std::size_t a, std::size_t b) {
+            return compareKeys<A>(keyOf(p, p.terms[a]), keyOf(p, p.terms[b])) < 0;
+        });
+    }
     bool later = false;
     for (std::size_t i : order) {
         const TermOf<A>& t = p.terms[i];
