@@ -106,7 +106,9 @@ void checkRoundTrip(const std::vector<std::string_view>& args, const std::string
         if (!isIdentifier(name)) return;
     if (!exponentsNonNegative<A>(original)) return;
     if (reduce) {
-        const WeightVectorOf<A> w = readWeights<A>(args[0]);
+        const WeightsOf<A> weights = readWeights<A>(args[0]);
+        const WeightVectorOf<A>& w = weights.values;
+        if (!weights.big.empty()) return;
         for (const auto& weight : w)
             if (weight < 0) return;
         const std::string joinedOutput = joinLines(output);
@@ -122,7 +124,7 @@ void checkRoundTrip(const std::vector<std::string_view>& args, const std::string
 // sums of like terms and exponents, times the largest weight for degrees,
 // and no fraction anywhere.
 bool staysWithin31Bits(std::string_view argLine, std::string_view input) {
-    if (input.find('/') != npos) return false;
+    if (input.find('/') != npos || argLine.find('/') != npos) return false;
     std::uint64_t largest = 1;
     for (std::string_view text : {argLine, input}) {
         std::uint64_t value = 0;
@@ -142,14 +144,50 @@ bool staysWithin31Bits(std::string_view argLine, std::string_view input) {
     return largest <= (std::uint64_t{1} << 30) / length / largest;
 }
 
-void checkModesAgree(const Switches& s, std::string_view weights, const std::string& input,
+void checkModesAgree(const Options& s, std::string_view weights, const std::string& input,
                      const std::string& exactOutput, int exactStatus) {
     std::vector<std::string_view> plain{weights};
     if (s.reduce) plain.push_back("--reduce");
     if (s.ring) plain.push_back("--ring");
+    if (s.largest) plain.push_back("--max");
+    if (s.smallest) plain.push_back("--min");
     std::string wrapped;
     const int status = runOnce(plain, input, wrapped);
     if (status != exactStatus || wrapped != exactOutput) failWith("the modes differ within 31 bits", exactOutput, wrapped);
+}
+
+// True when the run's weights are all 0 or more and no polynomial of the
+// document has a coefficient that is 0 once like terms are combined: then
+// the classic rule and --max choose the same terms.
+template <class A>
+bool classicIsLargest(std::string_view vector, const std::string& input) {
+    const WeightsOf<A> weights = readWeights<A>(vector);
+    for (const auto& w : weights.values)
+        if (w < 0 || !weights.big.empty()) return false;
+    const std::string joined = joinLines(input);
+    const Parsed d = parseDocument(joined);
+    for (std::string_view text : d.polys) {
+        PolynomialOf<A> p;
+        findPolyRep(p, text, d.vars);
+        for (const TermOf<A>& t : p.terms)
+            if (A::isZero(t.coeff)) return false;
+    }
+    return true;
+}
+
+// With weights of 0 or more and nothing that cancels, --max prints what the
+// classic rule prints.
+void checkLargestAgrees(const std::vector<std::string_view>& args, std::string_view argLine, const Options& s,
+                        const std::string& input, const std::string& output) {
+    if (!s.exact && !staysWithin31Bits(argLine, input)) return;  // a wrapped degree may fall below 0
+    if (!(s.exact ? classicIsLargest<Exact>(args[0], input) : classicIsLargest<Wrapping>(args[0], input))) return;
+    std::vector<std::string_view> largest{args[0], "--max"};
+    if (s.reduce) largest.push_back("--reduce");
+    if (s.ring) largest.push_back("--ring");
+    if (s.exact) largest.push_back("--exact");
+    std::string got;
+    runOnce(largest, input, got);
+    if (got != output) failWith("--max differs from the classic rule without cancellation", output, got);
 }
 
 }  // namespace
@@ -175,10 +213,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::cerr << "bad outcome: status " << status << ", standard error '" << err.str() << "'\n";
         std::abort();
     }
-    // --help and --version read no document, and a missing argument none.
-    if (args.empty() || args[0].empty() || args[0] == "--help" || args[0] == "--version") return 0;
-    const Switches s = readSwitches(args);
+    // The properties are those of one vector over a document.
+    const Options s = parseOptions(args);
+    if (s.action != Options::Action::Filter || (s.largest && s.smallest)) return 0;
     if (s.exact && staysWithin31Bits(argLine, input)) checkModesAgree(s, args[0], input, output, status);
+    if (status == 0 && !s.largest && !s.smallest) checkLargestAgrees(args, argLine, s, input, output);
     if (status == 0 && s.ring) {
         if (s.exact) {
             checkRoundTrip<Exact>(args, input, output, s.reduce);

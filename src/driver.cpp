@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cerrno>
 #include <cstring>
-#include <random>
+#include <fstream>
 #include <istream>
+#include <random>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -48,13 +50,15 @@ std::size_t removeLineEnds(char* data, std::size_t size) {
 }
 
 constexpr std::string_view kNeedArgument = "Need argument: exponentvector.";
+constexpr std::string_view kNeedWeightsFile = "Need argument: weights file.";
 
 #ifndef INITFORM_VERSION
 #define INITFORM_VERSION "unknown"
 #endif
 
 constexpr std::string_view kUsage[] = {
-    "Usage: initform VECTOR [--reduce] [--ring] [--exact] < DOCUMENT",
+    "Usage: initform VECTOR [--reduce] [--ring] [--exact] [--max | --min] < DOCUMENT",
+    "       initform --weights FILE [switches] < DOCUMENT",
     "Prints the initial form of each polynomial of DOCUMENT with respect to the",
     "integer weight vector VECTOR: its terms of largest weighted degree (0 or more).",
     "",
@@ -63,15 +67,29 @@ constexpr std::string_view kUsage[] = {
     "  --reduce   divide each initial form by the largest monomial dividing its terms",
     "  --ring     also write the ring header and '}': the output is again a document",
     "  --exact    compute over Q exactly: coefficients of any size and fractions",
-    "             such as 1/2, 64-bit exponents and weights; without it, numbers",
-    "             are 32-bit and wrap around. With --exact the switches count in",
-    "             any position after VECTOR, otherwise only in the next two.",
+    "             such as 1/2, 64-bit exponents, weights of any size and fractions;",
+    "             without it, numbers are 32-bit and wrap around",
+    "  --max      the textbook initial form: the terms of largest degree, whatever",
+    "             its sign; coefficients that cancel to 0 are no terms",
+    "  --min      the same with the smallest degree (the tropical convention)",
+    "  --weights FILE  one weight vector per line of FILE, over one reading of",
+    "             DOCUMENT: each answer as its own run prints it, the next line of",
+    "             FILE read only once the answer is written (FILE may be a pipe);",
+    "             the run stops after the first answer that fails",
+    "With --exact, --max or --min the switches count in any position after VECTOR",
+    "(or FILE), otherwise only in the next two. --max and --min exclude each other.",
+    "Example: for x^2+y^2+2*x+2*y and the weights (-1,-1) the classic rule prints 0,",
+    "--max prints 2*y+2*x and --min prints y^2+x^2.",
     "",
     "Document: Q[x,y,...]{polynomial,polynomial,...}, line ends ignored",
     "Example:  echo 'Q[x,y]{3*x^2*y-x+2,x*y+2*y*x}' | initform '(1,1)'",
     "          prints 3*x^2*y, and 3*x*y on two lines",
     "",
-    "Exit status: 0 on success, 1 on bad input or a failed write, 255 without VECTOR.",
+    "Messages of bad input go to standard output. Without --exact, a run in which",
+    "a number or a weighted degree left 32 bits ends with one warning line on",
+    "standard error; a failed write is also reported there.",
+    "Exit status: 0 on success, 1 on bad input or a failed write, 255 without VECTOR",
+    "(or without FILE after --weights).",
 };
 
 #if defined(MAP_ANONYMOUS) && defined(MADV_HUGEPAGE)
@@ -173,8 +191,8 @@ Document readDocument(std::istream& in) {
     return doc;
 }
 
-// A seed for the hash tables that differs from run to run, so that no
-// input can be crafted to make lookups slow. It changes no output.
+}  // namespace
+
 std::uint64_t hashSeed() {
     try {
         std::random_device device;
@@ -185,53 +203,144 @@ std::uint64_t hashSeed() {
     }
 }
 
+namespace {
+
 std::uint64_t mixSeed(std::uint64_t seed) {
     seed ^= seed >> 31;
     seed *= 0xbf58476d1ce4e5b9ULL;
     return seed ^ (seed >> 29);
 }
 
-void writeLine(Writer& out, std::string_view text) {
-    out.put(text);
-    out.lineEnd();
-}
-
 }  // namespace
 
-template <class A>
-WeightVectorOf<A> readWeights(std::string_view arg) {
+// --- weights ---
+
+template <>
+WeightsOf<Wrapping> readWeights<Wrapping>(std::string_view arg) {
     StringList pieces;
     populate(pieces, arg.substr(1, arg.size() - 2), ',');
-    WeightVectorOf<A> weights;
-    weights.reserve(pieces.size());
+    WeightsOf<Wrapping> w;
+    w.values.reserve(pieces.size());
     for (std::string_view piece : pieces) {
-        const std::optional<typename A::Weight> w = A::readInteger(piece);
-        if (!w) throw OutOfRange("Weight", piece);
-        weights.push_back(*w);
+        const std::int64_t v = readNumber64(piece);
+        w.values.push_back(static_cast<std::int32_t>(v));
+        w.wrapped |= v != w.values.back();
     }
-    return weights;
-}
-template WeightVectorOf<Wrapping> readWeights<Wrapping>(std::string_view);
-template WeightVectorOf<Exact> readWeights<Exact>(std::string_view);
-
-Switches readSwitches(std::span<const std::string_view> args) {
-    Switches s;
-    for (std::size_t k = 1; k < args.size(); ++k) s.exact = s.exact || args[k] == "--exact";
-    const std::size_t last = s.exact ? args.size() : std::min<std::size_t>(args.size(), 3);
-    for (std::size_t k = 1; k < last; ++k) {
-        s.reduce = s.reduce || args[k] == "--reduce";
-        s.ring = s.ring || args[k] == "--ring";
-    }
-    return s;
+    return w;
 }
 
 namespace {
 
-void report(Writer& w, const BadInput& error) {
-    w.put("Bad input: ");
-    w.put(error.message);
-    w.lineEnd();
+bool isDigitChar(char c) { return c >= '0' && c <= '9'; }
+
+// A weight as --exact reads it: white space, a sign and digits as strtol
+// reads them (no digits is 0), then '/' and at least one digit for a
+// fraction; the rest is ignored.
+mpq_class readRationalWeight(std::string_view piece) {
+    std::size_t i = 0;
+    while (i < piece.size() && (piece[i] == ' ' || (piece[i] >= '\t' && piece[i] <= '\r'))) ++i;
+    const bool negative = i < piece.size() && piece[i] == '-';
+    if (i < piece.size() && (piece[i] == '+' || piece[i] == '-')) ++i;
+    const std::size_t num = i;
+    while (i < piece.size() && isDigitChar(piece[i])) ++i;
+    mpq_class q;
+    if (i > num) q.get_num().set_str(std::string(piece.substr(num, i - num)), 10);
+    if (i > num && i + 1 < piece.size() && piece[i] == '/' && isDigitChar(piece[i + 1])) {
+        std::size_t end = i + 1;
+        while (end < piece.size() && isDigitChar(piece[end])) ++end;
+        q.get_den().set_str(std::string(piece.substr(i + 1, end - i - 1)), 10);
+        if (q.get_den() == 0) throw ZeroDenominator(piece);
+        q.canonicalize();
+    }
+    if (negative) q = -q;
+    return q;
 }
+
+}  // namespace
+
+template <>
+WeightsOf<Exact> readWeights<Exact>(std::string_view arg) {
+    StringList pieces;
+    populate(pieces, arg.substr(1, arg.size() - 2), ',');
+    std::vector<mpq_class> exact;
+    exact.reserve(pieces.size());
+    mpz_class scale = 1;  // the least common multiple of the denominators
+    for (std::string_view piece : pieces) {
+        exact.push_back(readRationalWeight(piece));
+        mpz_lcm(scale.get_mpz_t(), scale.get_mpz_t(), exact.back().get_den_mpz_t());
+    }
+    WeightsOf<Exact> w;
+    w.big.reserve(exact.size());
+    bool fits = true;
+    for (const mpq_class& q : exact) {
+        w.big.push_back(q.get_num() * (scale / q.get_den()));
+        fits = fits && w.big.back().fits_slong_p();
+    }
+    if (fits) {
+        for (const mpz_class& v : w.big) w.values.push_back(v.get_si());
+        w.big.clear();
+    } else {
+        w.values.assign(w.big.size(), 0);
+    }
+    return w;
+}
+
+// --- options and diagnostics ---
+
+Options parseOptions(std::span<const std::string_view> args) {
+    Options o;
+    if (args.empty() || args[0].empty()) {
+        o.action = Options::Action::Missing;
+        return o;
+    }
+    // Only these exact first arguments differ from a weight vector.
+    if (args[0] == "--help") o.action = Options::Action::Help;
+    if (args[0] == "--version") o.action = Options::Action::Version;
+    if (o.action != Options::Action::Filter) return o;
+    std::span<const std::string_view> switches = args.subspan(1);
+    if (args[0] == "--weights") {
+        o.action = Options::Action::Many;
+        if (args.size() < 2) {
+            o.action = Options::Action::MissingFile;
+            return o;
+        }
+        o.weightsFile = args[1];
+        switches = args.subspan(2);
+    } else {
+        o.vector = args[0];
+    }
+    for (std::string_view a : switches) {
+        o.exact = o.exact || a == "--exact";
+        o.largest = o.largest || a == "--max";
+        o.smallest = o.smallest || a == "--min";
+    }
+    const bool anywhere = o.exact || o.largest || o.smallest;
+    const std::size_t last = anywhere ? switches.size() : std::min<std::size_t>(switches.size(), 2);
+    for (std::size_t k = 0; k < last; ++k) {
+        o.reduce = o.reduce || switches[k] == "--reduce";
+        o.ring = o.ring || switches[k] == "--ring";
+    }
+    return o;
+}
+
+void Diagnostics::line(std::string_view text) {
+    out.put(text);
+    out.lineEnd();
+}
+
+void Diagnostics::badInput(const BadInput& error) {
+    out.put("Bad input: ");
+    out.put(error.message);
+    out.lineEnd();
+}
+
+void Diagnostics::finish() {
+    if (wrapped_ && err_ != nullptr) *err_ << kWrapWarning << '\n' << std::flush;
+}
+
+namespace {
+
+// --- a loaded document ---
 
 // The two texts a well-framed document holds.
 struct Frame {
@@ -239,29 +348,65 @@ struct Frame {
     std::string_view polyText;
 };
 
-// Checks the document's framing; writes the message of the first fault.
-std::optional<Frame> frameDocument(std::string_view text, Writer& w) {
+// The document read once: its text, its frame (or the message of the
+// first framing fault) and its ring variables.
+struct Loaded {
+    Document doc;
+    std::optional<Frame> frame;
+    std::string_view frameError;
+    Variables vars;
+};
+
+// Checks the document's framing; notes the message of the first fault.
+void frameDocument(Loaded& d) {
+    const std::string_view text = d.doc.text();
     if (!text.starts_with("Q[")) {
-        writeLine(w, "Bad input: Must start with 'Q['");
-        return std::nullopt;
+        d.frameError = "Bad input: Must start with 'Q['";
+        return;
     }
     const std::size_t h = text.find("]{");
     if (h == npos) {
-        writeLine(w, "Bad input: Couldn't find ']{'");
-        return std::nullopt;
+        d.frameError = "Bad input: Couldn't find ']{'";
+        return;
     }
     const std::size_t e = text.find('}');
     if (e == npos) {
-        writeLine(w, "Bad input: Couldn't find '}'");
-        return std::nullopt;
+        d.frameError = "Bad input: Couldn't find '}'";
+        return;
     }
     // A '}' inside the variable text leaves the polynomials running to the end.
-    return Frame{text.substr(2, h - 2), text.substr(h + 2, e > h ? e - h - 2 : npos)};
+    d.frame = Frame{text.substr(2, h - 2), text.substr(h + 2, e > h ? e - h - 2 : npos)};
 }
 
-// True when there is one weight per variable; otherwise writes the message.
-bool dimensionsMatch(std::string_view varText, std::size_t weights, Writer& w) {
-    const std::size_t names = static_cast<std::size_t>(std::count(varText.begin(), varText.end(), ',')) + 1;
+// Reads and frames the document on `in`, and makes its variables. (A
+// normalising pass over the text would run here, before the framing.)
+Loaded loadDocument(std::istream& in) {
+    Loaded d{readDocument(in), std::nullopt, {}, {}};
+    frameDocument(d);
+    if (d.frame) {
+        StringList names;
+        populate(names, d.frame->varText, ',');
+        d.vars = makeVariables(std::move(names), hashSeed());
+    }
+    return d;
+}
+
+// Writes what comes before the polynomials of an answer with `weights`
+// weights: a framing message, the ring header, a dimension message. True
+// when the polynomials follow.
+bool answerFrame(const Loaded& d, std::size_t weights, const Options& o, Diagnostics& diag) {
+    if (!d.frame) {
+        diag.line(d.frameError);
+        return false;
+    }
+    Writer& w = diag.out;
+    if (o.ring) {
+        w.put("Q[");
+        w.put(d.frame->varText);
+        w.put("]{");
+        w.lineEnd();
+    }
+    const std::size_t names = d.vars.names.size();
     if (names == weights) return true;
     w.put("Dimension of standard input (");
     w.put(std::to_string(names));
@@ -272,92 +417,237 @@ bool dimensionsMatch(std::string_view varText, std::size_t weights, Writer& w) {
     return false;
 }
 
-// Prints the initial form of every polynomial of the list, separated by
-// "," and a line end; polyText is terminated, as the document holds it.
-// Returns the exit status so far.
-template <class A>
-int filterPolynomials(std::string_view polyText, const Variables& vars, const WeightVectorOf<A>& weights,
-                      bool reduce, Writer& w) {
-    PolynomialOf<A> p;
-    p.index.seed = mixSeed(vars.seed);
-    PolynomialOf<A> reduced;
-    DegreeFilterOf<A> filter{weights};
-    for (std::size_t pos = 0;;) {
-        const std::size_t comma = polyText.find(',', pos);
-        clearPoly(p);
-        filter.floor = {};
-        try {
-            // A text ends at a ',', at the list's '}' or at the document's end.
-            // Read through the filter, p is left with the initial form.
-            findPolyRep(p, TerminatedText{polyText.substr(pos, comma == npos ? npos : comma - pos)}, vars, &filter);
-            if (reduce) reducePoly(p, reduced);
-        } catch (const BadInput& error) {
-            report(w, error);
-            return 1;
-        }
-        printPoly(reduce ? reduced : p, vars.names, w);
-        if (comma == npos) return 0;
-        w.put(',');
-        w.lineEnd();
-        if (!w.ok()) return 1;
-        pos = comma + 1;
-    }
-}
-
-// Filters the document on `in` with the weights of `arg`.
-template <class A>
-int filterDocument(std::string_view arg, const Switches& switches, std::istream& in, Writer& w) {
-    WeightVectorOf<A> weights;
-    try {
-        weights = readWeights<A>(arg);  // before the input is read
-    } catch (const BadInput& error) {
-        report(w, error);
-        return 1;
-    }
-    const Document doc = readDocument(in);
-    const std::optional<Frame> frame = frameDocument(doc.text(), w);
-    if (!frame) return 1;
-    if (switches.ring) {
-        w.put("Q[");
-        w.put(frame->varText);
-        w.put("]{");
-        w.lineEnd();
-    }
-    if (!dimensionsMatch(frame->varText, weights.size(), w)) return 1;
-    StringList names;
-    populate(names, frame->varText, ',');
-    const Variables vars = makeVariables(std::move(names), hashSeed());
-    if (filterPolynomials<A>(frame->polyText, vars, weights, switches.reduce, w) != 0) return 1;
-    if (switches.ring) w.put('}');
+// Writes what follows the polynomials; returns the exit status.
+int answerEnd(const Options& o, Writer& w) {
+    if (o.ring) w.put('}');
     w.lineEnd();
     return w.ok() ? 0 : 1;
 }
 
+// --- one vector: the filtered single pass ---
+
+// Prints the initial form of every polynomial of the list, separated by
+// "," and a line end; polyText is terminated, as the document holds it.
+// Returns the exit status so far.
+template <class A>
+int filterPolynomials(std::string_view polyText, const Variables& vars, DegreeFilterOf<A>& query, bool reduce,
+                      Diagnostics& diag) {
+    Writer& w = diag.out;
+    PolynomialOf<A> p;
+    p.index.seed = mixSeed(vars.seed);
+    PolynomialOf<A> reduced;
+    int status = 0;
+    for (std::size_t pos = 0;;) {
+        const std::size_t comma = polyText.find(',', pos);
+        clearPoly(p);
+        query.restart();
+        try {
+            // A text ends at a ',', at the list's '}' or at the document's end.
+            // Read through the filter, p is left with the initial form.
+            const TerminatedText text{polyText.substr(pos, comma == npos ? npos : comma - pos)};
+            findPolyRep(p, text, vars, &query);
+            if (query.rule.dropZeros && dropZeroTerms(p)) [[unlikely]] {
+                // Every term kept cancelled (or in exact mode every degree
+                // lay below the filter's start): a dropped term may be the
+                // answer, so read the text again, whole.
+                clearPoly(p);
+                findPolyRep(p, text, vars);
+                transformToInitial(p, query);
+            }
+            if (reduce) reducePoly(p, reduced);
+        } catch (const BadInput& error) {
+            diag.badInput(error);
+            status = 1;
+            break;
+        }
+        printPoly(reduce ? reduced : p, vars.names, w);
+        if (comma == npos) break;
+        w.put(',');
+        w.lineEnd();
+        if (!w.ok()) {
+            status = 1;
+            break;
+        }
+        pos = comma + 1;
+    }
+    if constexpr (!A::exact) diag.noteWrap(p.pool.wrapped || query.wrapped);
+    return status;
+}
+
+template <class A>
+int filterOne(const Options& o, std::istream& in, Diagnostics& diag) {
+    WeightsOf<A> weights;
+    try {
+        weights = readWeights<A>(o.vector);  // before the input is read
+    } catch (const BadInput& error) {
+        diag.badInput(error);
+        return 1;
+    }
+    diag.noteWrap(weights.wrapped);
+    const Loaded d = loadDocument(in);
+    if (!answerFrame(d, weights.values.size(), o, diag)) return 1;
+    DegreeFilterOf<A> query{weights.values, o.rule(), weights.big};
+    if (filterPolynomials<A>(d.frame->polyText, d.vars, query, o.reduce, diag) != 0) return 1;
+    return answerEnd(o, diag.out);
+}
+
+// --- many vectors: the document stored once ---
+
+// Every polynomial of a document, read once without a filter: their terms
+// one after another in one polynomial's storage.
+template <class A>
+struct StoredOf {
+    PolynomialOf<A> terms;
+    std::vector<std::size_t> ends;     // polynomial k: terms [ends[k-1], ends[k])
+    std::optional<std::string> error;  // the message reading stopped with
+    bool wrapped = false;              // default mode: a number read wrapped
+};
+
+template <class A>
+StoredOf<A> storeDocument(const Loaded& d) {
+    StoredOf<A> s;
+    PolynomialOf<A> p;
+    p.index.seed = mixSeed(d.vars.seed);
+    const std::string_view polyText = d.frame->polyText;
+    for (std::size_t pos = 0;;) {
+        const std::size_t comma = polyText.find(',', pos);
+        clearPoly(p);
+        try {
+            findPolyRep(p, TerminatedText{polyText.substr(pos, comma == npos ? npos : comma - pos)}, d.vars);
+        } catch (const BadInput& error) {
+            s.error = error.message;
+            break;
+        }
+        for (const TermOf<A>& t : p.terms) {
+            const std::span<const EntryOf<A>> key = keyOf(p, t);
+            s.terms.terms.push_back({s.terms.entries.size(), t.count, A::copyCoeff(p.pool, t.coeff, s.terms.pool)});
+            s.terms.entries.insert(s.terms.entries.end(), key.begin(), key.end());
+        }
+        s.ends.push_back(s.terms.terms.size());
+        if (comma == npos) break;
+        pos = comma + 1;
+    }
+    if constexpr (!A::exact) s.wrapped = p.pool.wrapped;
+    return s;
+}
+
+// Prints the initial forms of the stored polynomials, as filterPolynomials
+// prints them from the text.
+template <class A>
+int answerStored(const StoredOf<A>& s, const Variables& vars, const DegreeFilterOf<A>& query, bool reduce,
+                 Diagnostics& diag) {
+    Writer& w = diag.out;
+    PolynomialOf<A> q;
+    PolynomialOf<A> reduced;
+    std::vector<std::size_t> chosen;
+    for (std::size_t k = 0; k < s.ends.size(); ++k) {
+        diag.noteWrap(selectInitial(s.terms, k == 0 ? 0 : s.ends[k - 1], s.ends[k], query, chosen));
+        clearPoly(q);
+        for (std::size_t c : chosen) {
+            const TermOf<A>& t = s.terms.terms[c];
+            const std::span<const EntryOf<A>> key = keyOf(s.terms, t);
+            q.terms.push_back({q.entries.size(), t.count, A::copyCoeff(s.terms.pool, t.coeff, q.pool)});
+            q.entries.insert(q.entries.end(), key.begin(), key.end());
+        }
+        if (reduce) reducePoly(q, reduced);
+        printPoly(reduce ? reduced : q, vars.names, w);
+        if (k + 1 == s.ends.size() && !s.error) return 0;
+        w.put(',');
+        w.lineEnd();
+    }
+    diag.badInput(BadInput(*s.error));
+    return 1;
+}
+
+// The answer for one vector text over the stored document: byte for byte
+// what a run with that vector prints. Returns its exit status.
+template <class A>
+int answerVector(std::string_view vector, const Loaded& d, const StoredOf<A>* stored, const Options& o,
+                 Diagnostics& diag) {
+    WeightsOf<A> weights;
+    try {
+        weights = readWeights<A>(vector);
+    } catch (const BadInput& error) {
+        diag.badInput(error);
+        return 1;
+    }
+    diag.noteWrap(weights.wrapped);
+    if (!answerFrame(d, weights.values.size(), o, diag)) return 1;
+    const DegreeFilterOf<A> query{weights.values, o.rule(), weights.big};
+    if (answerStored<A>(*stored, d.vars, query, o.reduce, diag) != 0) return 1;
+    return answerEnd(o, diag.out);
+}
+
+template <class A>
+int filterMany(const Options& o, std::istream& in, Diagnostics& diag) {
+    std::ifstream file{std::string(o.weightsFile)};
+    if (!file) {
+        diag.line("Bad input: Cannot open weights file '" + std::string(o.weightsFile) + "': " + std::strerror(errno));
+        return 1;
+    }
+    // One flush per answer, not per line.
+    diag.out.flushEachLine(false);
+    const Loaded d = loadDocument(in);
+    std::optional<StoredOf<A>> stored;
+    if (d.frame) {
+        stored.emplace(storeDocument<A>(d));
+        diag.noteWrap(stored->wrapped);
+    }
+    std::string line;
+    while (std::getline(file, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) continue;
+        const int status = answerVector<A>(line, d, stored ? &*stored : nullptr, o, diag);
+        diag.out.flush();
+        if (status != 0) return status;
+        if (!diag.out.ok()) return 1;
+    }
+    return 0;
+}
+
+template <class A>
+int filter(const Options& o, std::istream& in, Diagnostics& diag) {
+    return o.action == Options::Action::Many ? filterMany<A>(o, in, diag) : filterOne<A>(o, in, diag);
+}
+
+int dispatch(const Options& o, std::istream& in, Diagnostics& diag) {
+    switch (o.action) {
+        case Options::Action::Missing:
+            diag.line(kNeedArgument);
+            return 255;
+        case Options::Action::MissingFile:
+            diag.line(kNeedWeightsFile);
+            return 255;
+        case Options::Action::Help:
+            for (std::string_view line : kUsage) diag.line(line);
+            return diag.out.ok() ? 0 : 1;
+        case Options::Action::Version:
+            diag.line("initform " INITFORM_VERSION);
+            return diag.out.ok() ? 0 : 1;
+        default:
+            break;
+    }
+    if (o.largest && o.smallest) {
+        diag.line("Bad input: --max and --min exclude each other");
+        return 1;
+    }
+    return o.exact ? filter<Exact>(o, in, diag) : filter<Wrapping>(o, in, diag);
+}
+
 }  // namespace
+
+int run(std::span<const std::string_view> args, std::istream& in, Writer& w, std::ostream* err) {
+    Diagnostics diag(w, err);
+    const int status = dispatch(parseOptions(args), in, diag);
+    diag.finish();
+    return status;
+}
+
+int run(std::span<const std::string_view> args, std::istream& in, Writer& w) { return run(args, in, w, nullptr); }
 
 int run(std::span<const std::string_view> args, std::istream& in, std::ostream& out) {
     Writer w(out);
     return run(args, in, w);
-}
-
-int run(std::span<const std::string_view> args, std::istream& in, Writer& w) {
-    // An empty first argument has no brackets to drop: it counts as missing.
-    if (args.empty() || args[0].empty()) {
-        writeLine(w, kNeedArgument);
-        return 255;
-    }
-    // Only these exact first arguments differ from a weight vector.
-    if (args[0] == "--help") {
-        for (std::string_view line : kUsage) writeLine(w, line);
-        return w.ok() ? 0 : 1;
-    }
-    if (args[0] == "--version") {
-        writeLine(w, "initform " INITFORM_VERSION);
-        return w.ok() ? 0 : 1;
-    }
-    const Switches switches = readSwitches(args);
-    return switches.exact ? filterDocument<Exact>(args[0], switches, in, w)
-                          : filterDocument<Wrapping>(args[0], switches, in, w);
 }
 
 }  // namespace initform
@@ -372,7 +662,7 @@ int main(int argc, char** argv) {
     initform::Writer out(STDOUT_FILENO);
     int status;
     try {
-        status = initform::run(args, std::cin, out);
+        status = initform::run(args, std::cin, out, &std::cerr);
     } catch (const std::bad_alloc&) {
         // Not an input error but the machine's limit: say so where a
         // system failure is said, and do not report success.

@@ -89,11 +89,14 @@ struct Wrapping {
     using Exponent = std::int32_t;
     using Weight = std::int32_t;
     using Degree = std::int32_t;
-    // A degree as the reader sums it, factor by factor: the degree itself.
-    using DegreeSum = Degree;
+    // A degree as the reader sums it, factor by factor: in 64 bits, so that
+    // a degree that leaves 32 bits is seen (its low 32 bits are the degree).
+    using DegreeSum = std::int64_t;
     using Coeff = std::int32_t;
-    // Coefficients need no storage beside the terms.
+    // Coefficients need no storage beside the terms. The pool notes whether
+    // a number read or summed left 32 bits; clear() keeps that note.
     struct Pool {
+        bool wrapped = false;
         void clear() {}
     };
 
@@ -101,10 +104,16 @@ struct Wrapping {
         d = static_cast<Degree>(static_cast<std::uint32_t>(d) +
                                 static_cast<std::uint32_t>(e) * static_cast<std::uint32_t>(w));
     }
-    // sum += e; false when the result is out of range (never, here).
+    static void addProduct(DegreeSum& d, Exponent e, Weight w) {
+        d = static_cast<DegreeSum>(static_cast<std::uint64_t>(d) +
+                                   static_cast<std::uint64_t>(std::int64_t{e} * std::int64_t{w}));
+    }
+    // True when a summed degree is not its 32-bit value (checked modulo 2^64).
+    static bool degreeWraps(DegreeSum d) { return d != static_cast<Degree>(d); }
+    // sum += e; false when the true sum leaves the range (the sum wraps).
     static bool addExponent(Exponent& sum, Exponent e) {
-        sum = static_cast<Exponent>(static_cast<std::uint32_t>(sum) + static_cast<std::uint32_t>(e));
-        return true;
+        const bool overflow = __builtin_add_overflow(sum, e, &sum);
+        return !overflow;
     }
     static bool subExponent(Exponent& v, Exponent g) {
         v = static_cast<Exponent>(static_cast<std::uint32_t>(v) - static_cast<std::uint32_t>(g));
@@ -116,14 +125,20 @@ struct Wrapping {
     static Exponent exponentFromDigits(std::uint64_t value) {
         return static_cast<Exponent>(static_cast<std::uint32_t>(value));
     }
-    static Coeff makeCoeff(Pool&, const CoeffText& c);
+    static Coeff makeCoeff(Pool& pool, const CoeffText& c);
     // 1 or -1 for those coefficients, else 0.
     static int unitSign(Coeff c) { return c == 1 ? 1 : (c == -1 ? -1 : 0); }
-    static void addCoeff(Pool&, Coeff& into, Coeff c) {
-        into = static_cast<Coeff>(static_cast<std::uint32_t>(into) + static_cast<std::uint32_t>(c));
+    static void addCoeff(Pool& pool, Coeff& into, Coeff c) {
+        pool.wrapped |= __builtin_add_overflow(into, c, &into);
     }
     static Coeff copyCoeff(const Pool&, Coeff c, Pool&) { return c; }
     static bool isNegative(const Pool&, Coeff c) { return c < 0; }
+    static bool isZero(Coeff c) { return c == 0; }
+    // The order key of a degree: the degree itself, or its complement
+    // (-d - 1, a bijection that reverses the order) to find the smallest.
+    static Degree rank(Degree d, bool smallest) { return smallest ? ~d : d; }
+    // The lowest key, where a selection without a floor starts.
+    static Degree lowest() { return INT32_MIN; }
     static void printCoeff(const Pool&, Coeff c, Writer& out);
 };
 
@@ -218,6 +233,21 @@ struct Exact {
     static int unitSign(Coeff c) {
         return c.big != 0 || (c.small != 1 && c.small != -1) ? 0 : static_cast<int>(c.small);
     }
+    // A rational in the pool is never an integer that fits `small`, so 0 is there.
+    static bool isZero(Coeff c) { return c.big == 0 && c.small == 0; }
+    static Degree rank(Degree d, bool smallest) {
+        if (!smallest) return d;
+        if (d.big) {
+            mpz_com(d.big->get_mpz_t(), d.big->get_mpz_t());
+        } else {
+            d.small = ~d.small;
+        }
+        return d;
+    }
+    // Where a selection without a floor starts. Degrees below it (beyond
+    // 64 bits) are dropped by the filter; a polynomial left without terms
+    // is then read again and selected exactly.
+    static Degree lowest() { return {INT64_MIN, std::nullopt}; }
     static void addCoeff(Pool& pool, Coeff& into, Coeff c);
     static Coeff copyCoeff(const Pool& from, Coeff c, Pool& to);
     static bool isNegative(const Pool& pool, Coeff c) {
@@ -230,6 +260,11 @@ struct Exact {
 // optional sign, the longest run of digits, no digits is 0); nullopt when
 // its value leaves the signed 64-bit range.
 std::optional<std::int64_t> readExact64(std::string_view text);
+
+template <class A>
+struct EntryOf;
+// The exact degree of a term under weights of any size.
+ExactDegree bigDot(std::span<const EntryOf<Exact>> key, std::span<const mpz_class> weights);
 
 // --- polynomials ---
 
@@ -308,21 +343,53 @@ struct Variables {
     static constexpr std::uint32_t kNoShortName = UINT32_MAX;
 };
 
-// Restricts reading to the candidates for the initial form: a term whose
-// weighted degree is below that of a term already read (or below 0) can
-// never be part of it, because like terms share their degree. A term of a
-// higher degree clears those read before, so a polynomial read from empty
-// holds its initial form at the end.
+// Which terms make up an initial form: the rule of one query.
+struct Selection {
+    // Degrees below 0 never count: a polynomial whose terms all have
+    // negative degrees has no initial form (the document format's rule).
+    bool floorAtZero = true;
+    // The terms of smallest degree rather than largest.
+    bool smallest = false;
+    // A term whose coefficient is 0 once like terms are combined is no term.
+    bool dropZeros = false;
+};
+// The document format's rule: largest degree, never below 0, zeros count.
+inline constexpr Selection kClassic{};
+// The textbook rules of --max and --min.
+inline constexpr Selection kLargest{false, false, true};
+inline constexpr Selection kSmallest{false, true, true};
+
+// A query: the weights and the selection rule. While a polynomial is read it
+// restricts reading to the candidates for the initial form: a term whose
+// rank (its degree, or for the smallest its complement) is below that of a
+// term already read (or below the floor) can never be part of it, because
+// like terms share their degree. A term of a higher rank clears those read
+// before, so a polynomial read from empty holds its initial form at the end.
 template <class A>
 struct DegreeFilterOf {
-    explicit DegreeFilterOf(std::span<const typename A::Weight> w) : weights(w) {
-        if constexpr (A::exact) fastFactors = A::fastFactors(w);
+    explicit DegreeFilterOf(std::span<const typename A::Weight> w, Selection r = kClassic,
+                            std::span<const mpz_class> big = {})
+        : weights(w), rule(r), bigWeights(big) {
+        if constexpr (A::exact) fastFactors = big.empty() ? A::fastFactors(w) : 0;
+        rankMask = r.smallest ? -1 : 0;
+        restart();
     }
+    // Where each polynomial starts: at 0, or below every degree.
+    void restart() { floor = rule.floorAtZero ? typename A::Degree{} : A::lowest(); }
     std::span<const typename A::Weight> weights;
+    Selection rule;
+    // Exact mode: the weights themselves when some leave 64 bits (`weights`
+    // then holds nothing useful, and every degree is summed from these).
+    std::span<const mpz_class> bigWeights;
     typename A::Degree floor{};
+    // All ones for the smallest degree, else 0: a degree of 64 bits or less
+    // XOR-ed with it is its rank (the complement is -d - 1).
+    std::int64_t rankMask = 0;
     // Exact mode: terms of fewer factors, with exponents in bounds, have
     // their degree summed in 64 bits (Exact::fastFactors).
     std::size_t fastFactors = 0;
+    // Default mode: a degree read through the filter left 32 bits.
+    bool wrapped = false;
 };
 using DegreeFilter = DegreeFilterOf<Wrapping>;
 
@@ -357,6 +424,10 @@ public:
     }
     void commit(const char* end) { size_ = static_cast<std::size_t>(end - buf_.get()); }
     void lineEnd();
+    // Whether every line end flushes (the default); without it only
+    // flush() and a full buffer pass output on.
+    void flushEachLine(bool on) { flushLines_ = on; }
+    void flush();
     // Passes collected output on without a flush once there is a lot of it.
     void spillIfLarge() {
         if (size_ >= kSpillSize) spill();
@@ -373,6 +444,7 @@ private:
     std::ostream* out_ = nullptr;
     int fd_ = -1;
     int error_ = 0;
+    bool flushLines_ = true;
     // The collected output: a plain buffer, so that a short piece is copied
     // inline rather than by a call.
     std::unique_ptr<char[]> buf_;
@@ -382,9 +454,11 @@ private:
 
 // --- numbers (text form) ---
 
-// Reads a number the way base-10 strtol reads it into a 64-bit integer
-// (leading white space, optional sign, the longest run of digits, clamped to
-// the 64-bit range) and keeps its low 32 bits.
+// Reads a number the way base-10 strtol reads it into a 64-bit integer:
+// leading white space, optional sign, the longest run of digits, clamped to
+// the 64-bit range.
+std::int64_t readNumber64(std::string_view text);
+// The same, keeping only the low 32 bits.
 std::int32_t readNumber(std::string_view text);
 
 // --- polynomial text form ---
@@ -450,8 +524,24 @@ std::int32_t dot(std::span<const std::int32_t> a, std::span<const std::int32_t> 
 // The weighted degree of a term.
 template <class A>
 typename A::Degree dot(std::span<const EntryOf<A>> key, std::span<const typename A::Weight> weights);
+// Cuts p down to its initial form under the query's rule (the classic rule
+// for plain weights).
+template <class A>
+void transformToInitial(PolynomialOf<A>& p, const DegreeFilterOf<A>& query);
 template <class A>
 void transformToInitial(PolynomialOf<A>& p, std::span<const typename A::Weight> weights);
+// The rank of a term under a query: its degree, or the complement for the smallest.
+template <class A>
+typename A::Degree rankOf(std::span<const EntryOf<A>> key, const DegreeFilterOf<A>& query);
+// Collects in `chosen` the positions of the terms [first, last) of p that
+// make up their initial form under the query's rule. Returns whether, in the
+// default mode, a degree left 32 bits.
+template <class A>
+bool selectInitial(const PolynomialOf<A>& p, std::size_t first, std::size_t last, const DegreeFilterOf<A>& query,
+                   std::vector<std::size_t>& chosen);
+// Removes the terms whose coefficient is 0; true when none is left.
+template <class A>
+bool dropZeroTerms(PolynomialOf<A>& p);
 template <class A>
 PolynomialOf<A> reducePoly(const PolynomialOf<A>& p);
 // The same, written into `result` (whose storage is reused).
@@ -463,24 +553,78 @@ ExponentVectorOf<A> denseKey(std::span<const EntryOf<A>> key, std::size_t dimens
 
 // --- command-line driver ---
 
-// The weights of a non-empty first argument: the text without its first and
-// last character, cut at ','. Throws OutOfRange for a weight the arithmetic
-// cannot hold.
-template <class A = Wrapping>
-WeightVectorOf<A> readWeights(std::string_view arg);
+// The weights of one query as an arithmetic holds them.
+template <class A>
+struct WeightsOf {
+    WeightVectorOf<A> values;
+    // Exact mode: the weights, scaled to integers, when one of them leaves
+    // 64 bits (`values` then holds zeros).
+    std::vector<mpz_class> big;
+    // Default mode: a weight left 32 bits and wrapped around.
+    bool wrapped = false;
+};
 
-// The switches after the first argument.
-struct Switches {
+// The weights of a vector text: the text without its first and last
+// character, cut at ','. Each piece is read like a C integer; with --exact
+// it may be a fraction p/q and of any size, and the weights are scaled by
+// the least common multiple of their denominators (which changes no initial
+// form). Throws ZeroDenominator for a piece such as 1/0.
+template <class A = Wrapping>
+WeightsOf<A> readWeights(std::string_view arg);
+
+// Everything the command line says, read once.
+struct Options {
+    enum class Action { Missing, MissingFile, Help, Version, Filter, Many };
+    Action action = Action::Filter;
+    std::string_view vector;       // the weight vector text (Filter)
+    std::string_view weightsFile;  // the file of weight vectors (Many)
     bool reduce = false;
     bool ring = false;
     bool exact = false;
+    bool largest = false;  // --max
+    bool smallest = false; // --min
+    // The selection rule the switches ask for.
+    Selection rule() const { return largest ? kLargest : (smallest ? kSmallest : kClassic); }
 };
-// "--exact" anywhere after the first argument; "--reduce" and "--ring" in
-// the second and third position, or anywhere with "--exact".
-Switches readSwitches(std::span<const std::string_view> args);
+// Reads the arguments after the program name. The switches follow the
+// vector (or the file of --weights). Any of the filter's own switches
+// other than --reduce and --ring makes every switch count wherever it
+// stands; otherwise only the first two positions count. Other arguments
+// are ignored.
+Options parseOptions(std::span<const std::string_view> args);
+
+// Where everything the program reports goes: the messages of bad input on
+// standard output, through the Writer, with the output they follow; the
+// one warning of the default mode on standard error, at the end of a run.
+class Diagnostics {
+public:
+    Diagnostics(Writer& out, std::ostream* err) : out(out), err_(err) {}
+    // A message line on standard output.
+    void line(std::string_view text);
+    void badInput(const BadInput& error);
+    // Notes that a number or a sum left 32 bits and wrapped around.
+    void noteWrap(bool wrapped) { wrapped_ |= wrapped; }
+    bool wrapped() const { return wrapped_; }
+    // Writes the warning, if any, to standard error.
+    void finish();
+    Writer& out;
+
+private:
+    std::ostream* err_;
+    bool wrapped_ = false;
+};
+// The warning line of the default mode.
+inline constexpr std::string_view kWrapWarning =
+    "initform: warning: numbers left the 32-bit range and wrapped around; --exact computes them exactly";
+
+// A seed for the hash tables that differs from run to run, so that no
+// input can be crafted to make lookups slow. It changes no output.
+std::uint64_t hashSeed();
 
 // Runs the filter: args are the command-line arguments after the program
-// name. Returns the process exit status.
+// name. Returns the process exit status. The warning goes to `err` (none
+// with the overloads without it).
+int run(std::span<const std::string_view> args, std::istream& in, Writer& out, std::ostream* err);
 int run(std::span<const std::string_view> args, std::istream& in, Writer& out);
 int run(std::span<const std::string_view> args, std::istream& in, std::ostream& out);
 

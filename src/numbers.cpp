@@ -77,20 +77,21 @@ void setDigits(mpz_class& z, std::string_view digits, std::string& scratch) {
 
 }  // namespace
 
-std::int32_t readNumber(std::string_view text) {
+std::int64_t readNumber64(std::string_view text) {
     const Magnitude m = skipToDigits(text);
     // Beyond this magnitude the value is clamped to the 64-bit range.
     const std::uint64_t limit = m.negative ? std::uint64_t{1} << 63 : (std::uint64_t{1} << 63) - 1;
     std::uint64_t value = 0;
     for (std::size_t i = m.digits; i < text.size() && isDigit(text[i]); ++i) {
-        if (value <= limit) {
-            value = value * 10 + static_cast<std::uint64_t>(text[i] - '0');
-            if (value > limit) value = limit + 1;
-        }
+        const auto digit = static_cast<std::uint64_t>(text[i] - '0');
+        // Tested before multiplying, so that the product never wraps.
+        value = value > (limit - digit) / 10 ? limit : value * 10 + digit;
     }
-    if (value > limit) value = limit;
-    if (m.negative) value = 0 - value;
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+    return static_cast<std::int64_t>(m.negative ? 0 - value : value);
+}
+
+std::int32_t readNumber(std::string_view text) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(readNumber64(text)));
 }
 
 std::optional<std::int64_t> readExact64(std::string_view text) {
@@ -109,11 +110,13 @@ std::optional<std::int64_t> readExact64(std::string_view text) {
 
 std::optional<std::int32_t> Wrapping::readInteger(std::string_view text) { return readNumber(text); }
 
-std::int32_t Wrapping::makeCoeff(Pool&, const CoeffText& c) {
+std::int32_t Wrapping::makeCoeff(Pool& pool, const CoeffText& c) {
     if (c.unit) return c.negative ? -1 : 1;
-    const std::uint32_t value = c.numSize > kSafeDigits ? static_cast<std::uint32_t>(readNumber(c.num()))
-                                                           : static_cast<std::uint32_t>(c.value);
-    return static_cast<std::int32_t>(c.negative ? 0 - value : value);
+    const std::uint64_t value = c.numSize > kSafeDigits ? static_cast<std::uint64_t>(readNumber64(c.num())) : c.value;
+    // Beyond 31 bits (2^31 itself only with its minus sign) the value wraps.
+    if (value > (std::uint64_t{1} << 31) - (c.negative ? 0 : 1)) pool.wrapped = true;
+    const auto low = static_cast<std::uint32_t>(value);
+    return static_cast<std::int32_t>(c.negative ? 0 - low : low);
 }
 
 void Wrapping::printCoeff(const Pool&, Coeff c, Writer& out) { out.putNumber(c); }
@@ -131,6 +134,16 @@ std::size_t Exact::fastFactors(std::span<const Weight> weights) {
     }
     constexpr std::uint64_t kLimit = (std::uint64_t{1} << 31) - 1;
     return m == 0 ? kSpreadFactors : std::min<std::size_t>(kSpreadFactors, kLimit / m);
+}
+
+ExactDegree bigDot(std::span<const EntryOf<Exact>> key, std::span<const mpz_class> weights) {
+    ExactDegree d{0, mpz_class(0)};
+    mpz_class e;
+    for (const EntryOf<Exact>& x : key) {
+        e = static_cast<long>(x.exp);
+        mpz_addmul(d.big->get_mpz_t(), e.get_mpz_t(), weights[x.var].get_mpz_t());
+    }
+    return d;
 }
 
 void Exact::addBig(Degree& d, Int128 product) {

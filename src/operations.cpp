@@ -1,6 +1,7 @@
 // Operations on polynomials: combining like terms, weighted degrees, the
 // initial form and the division by the largest common monomial.
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <type_traits>
 
@@ -140,16 +141,64 @@ typename A::Degree dot(std::span<const EntryOf<A>> key, std::span<const typename
 }
 
 template <class A>
-void transformToInitial(PolynomialOf<A>& p, std::span<const typename A::Weight> weights) {
-    typename A::Degree max{};  // the initial form never takes a degree below 0
-    for (const TermOf<A>& t : p.terms) {
-        typename A::Degree d = dot<A>(keyOf(p, t), weights);
-        if (max < d) max = std::move(d);
+typename A::Degree rankOf(std::span<const EntryOf<A>> key, const DegreeFilterOf<A>& query) {
+    if constexpr (A::exact) {
+        if (!query.bigWeights.empty()) return A::rank(bigDot(key, query.bigWeights), query.rule.smallest);
     }
-    auto below = [&](const TermOf<A>& t) { return dot<A>(keyOf(p, t), weights) < max; };
-    p.terms.erase(std::remove_if(p.terms.begin(), p.terms.end(), below), p.terms.end());
+    return A::rank(dot<A>(key, query.weights), query.rule.smallest);
+}
+
+template <class A>
+bool dropZeroTerms(PolynomialOf<A>& p) {
+    p.terms.erase(std::remove_if(p.terms.begin(), p.terms.end(), [](const TermOf<A>& t) { return A::isZero(t.coeff); }),
+                  p.terms.end());
+    forgetTerms(p.index);  // positions changed
+    return p.terms.empty();
+}
+
+template <class A>
+bool selectInitial(const PolynomialOf<A>& p, std::size_t first, std::size_t last, const DegreeFilterOf<A>& query,
+                   std::vector<std::size_t>& chosen) {
+    chosen.clear();
+    bool wrapped = false;
+    // The classic rule never takes a rank below 0; the others start at
+    // the first counted term's rank.
+    std::optional<typename A::Degree> max;
+    if (query.rule.floorAtZero) max.emplace();
+    for (std::size_t k = first; k < last; ++k) {
+        const TermOf<A>& t = p.terms[k];
+        if (query.rule.dropZeros && A::isZero(t.coeff)) continue;
+        if constexpr (!A::exact) {
+            // The degree summed in 64 bits tells whether its 32 bits wrapped.
+            typename A::DegreeSum sum = 0;
+            for (const EntryOf<A>& e : keyOf(p, t)) A::addProduct(sum, e.exp, query.weights[e.var]);
+            wrapped |= A::degreeWraps(sum);
+        }
+        typename A::Degree r = rankOf<A>(keyOf(p, t), query);
+        if (max && r < *max) continue;
+        if (!max || *max < r) {
+            max = std::move(r);
+            chosen.clear();
+        }
+        chosen.push_back(k);
+    }
+    return wrapped;
+}
+
+template <class A>
+void transformToInitial(PolynomialOf<A>& p, const DegreeFilterOf<A>& query) {
+    std::vector<std::size_t> chosen;
+    selectInitial(p, 0, p.terms.size(), query, chosen);
+    std::size_t out = 0;
+    for (std::size_t k : chosen) p.terms[out++] = p.terms[k];  // k >= out: in place
+    p.terms.resize(out);
     // Positions changed; the index is rebuilt if more terms are added.
     forgetTerms(p.index);
+}
+
+template <class A>
+void transformToInitial(PolynomialOf<A>& p, std::span<const typename A::Weight> weights) {
+    transformToInitial(p, DegreeFilterOf<A>{weights});
 }
 
 namespace {
@@ -246,6 +295,11 @@ ExponentVectorOf<A> denseKey(std::span<const EntryOf<A>> key, std::size_t dimens
     template int compareKeys<A>(std::span<const EntryOf<A>>, std::span<const EntryOf<A>>);           \
     template A::Degree dot<A>(std::span<const EntryOf<A>>, std::span<const A::Weight>);              \
     template void transformToInitial<A>(PolynomialOf<A>&, std::span<const A::Weight>);               \
+    template void transformToInitial<A>(PolynomialOf<A>&, const DegreeFilterOf<A>&);                 \
+    template A::Degree rankOf<A>(std::span<const EntryOf<A>>, const DegreeFilterOf<A>&);             \
+    template bool dropZeroTerms<A>(PolynomialOf<A>&);                                                \
+    template bool selectInitial<A>(const PolynomialOf<A>&, std::size_t, std::size_t, const DegreeFilterOf<A>&, \
+                                   std::vector<std::size_t>&);                                       \
     template void reducePoly<A>(const PolynomialOf<A>&, PolynomialOf<A>&);                           \
     template PolynomialOf<A> reducePoly<A>(const PolynomialOf<A>&);                                  \
     template ExponentVectorOf<A> denseKey<A>(std::span<const EntryOf<A>>, std::size_t);

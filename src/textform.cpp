@@ -108,8 +108,9 @@ std::size_t scanDigits(const char* t, std::size_t pos, std::uint64_t& v) {
 // of a variable named in several factors and drops the entries whose
 // exponent is 0. Returns the number of entries left, or nullopt when a sum
 // leaves the arithmetic's range.
+// In the default mode a sum wraps around and `wrapped` notes it.
 template <class A>
-std::optional<std::uint32_t> normalizeKey(EntryOf<A>* first, std::size_t n) {
+std::optional<std::uint32_t> normalizeKey(EntryOf<A>* first, std::size_t n, bool& wrapped) {
     if (n < 24) {
         for (std::size_t i = 1; i < n; ++i) {
             EntryOf<A> e = first[i];
@@ -124,8 +125,12 @@ std::optional<std::uint32_t> normalizeKey(EntryOf<A>* first, std::size_t n) {
     for (std::size_t i = 0; i < n;) {
         const std::uint32_t var = first[i].var;
         typename A::Exponent sum = first[i++].exp;
-        for (; i < n && first[i].var == var; ++i)
-            if (!A::addExponent(sum, first[i].exp)) return std::nullopt;
+        for (; i < n && first[i].var == var; ++i) {
+            if (!A::addExponent(sum, first[i].exp)) [[unlikely]] {
+                if constexpr (A::exact) return std::nullopt;
+                wrapped = true;
+            }
+        }
         if (sum != 0) first[out++] = {var, sum};
     }
     return static_cast<std::uint32_t>(out);
@@ -321,6 +326,7 @@ struct TermReader {
     static std::size_t readExponent(const TermText& x, std::size_t pos, std::size_t nameStart, Exponent& exp,
                                     std::uint64_t& spread);
     std::size_t lookUpName(const TermText& x, std::string_view name, std::size_t nameStart) const;
+    void noteWrap(std::uint64_t spread);
     void keepTerm(std::string_view text, const CoeffText& c, Degree& degree, Factors<A>& factors);
 };
 
@@ -348,20 +354,24 @@ std::size_t TermReader<A>::readTerm(std::size_t begin, Factors<A>& factors) {
     bool fast = true;  // whether sum is the exact degree (always, without a filter)
     if constexpr (A::exact) {
         fast = filter == nullptr || ((spread >> A::kSpreadBits) == 0 && factors.count < filter->fastFactors);
+    } else {
+        // The default mode's `spread` notes an exponent beyond 32 bits.
+        if (spread != 0 || (filter != nullptr && A::degreeWraps(sum))) [[unlikely]] noteWrap(spread);
     }
     if (filter != nullptr && below(sum, fast, factors)) {
         // Dropped unread; only a sum of exponents out of range must be told.
         if constexpr (A::exact) {
             // (A fast term's exponents are in bounds.)
+            bool ignored;
             if (!fast && !A::exponentsSafe(spread, factors.count) &&
-                !normalizeKey<A>(factors.data(), factors.count)) {
+                !normalizeKey<A>(factors.data(), factors.count, ignored)) {
                 throw OutOfRange("Exponent", termText);
             }
         }
         return end;
     }
-    Degree degree = degreeOf(sum, fast, factors);
-    keepTerm(termText, coeff, degree, factors);
+    Degree rank = filter != nullptr ? A::rank(degreeOf(sum, fast, factors), filter->rule.smallest) : Degree{};
+    keepTerm(termText, coeff, rank, factors);
     return end;
 }
 // When the term's first factor is its coefficient (digits only, or none at
@@ -431,7 +441,8 @@ typename A::Degree TermReader<A>::degreeOf(const DegreeSum& sum, bool fast, Fact
         return sum;
     } else {
         if (fast) [[likely]] return Degree{static_cast<std::int64_t>(sum), std::nullopt};
-        return dot<A>(std::span<const EntryOf<A>>(factors.data(), factors.count), filter->weights);
+        const std::span<const EntryOf<A>> key(factors.data(), factors.count);
+        return filter->bigWeights.empty() ? dot<A>(key, filter->weights) : bigDot(key, filter->bigWeights);
     }
 }
 
@@ -440,9 +451,13 @@ typename A::Degree TermReader<A>::degreeOf(const DegreeSum& sum, bool fast, Fact
 template <class A>
 bool TermReader<A>::below(const DegreeSum& sum, bool fast, Factors<A>& factors) const {
     if constexpr (A::exact) {
-        if (fast && !filter->floor.big) [[likely]] return static_cast<std::int64_t>(sum) < filter->floor.small;
+        if (fast && !filter->floor.big) [[likely]] {
+            return (static_cast<std::int64_t>(sum) ^ filter->rankMask) < filter->floor.small;
+        }
+        return A::rank(degreeOf(sum, fast, factors), filter->rule.smallest) < filter->floor;
+    } else {
+        return (static_cast<Degree>(sum) ^ static_cast<Degree>(filter->rankMask)) < filter->floor;
     }
-    return degreeOf(sum, fast, factors) < filter->floor;
 }
 
 // Reads the exponent that starts at pos; returns the end of its factor.
@@ -461,16 +476,27 @@ std::size_t TermReader<A>::readExponent(const TermText& x, std::size_t pos, std:
     std::size_t end = scanDigits(t, pos, value);
     if (end > pos && end - pos <= kSafeDigits && x.factorEnds(end)) {
         exp = A::exponentFromDigits(value);
-        if constexpr (A::exact) A::addSpread(spread, exp);
+        if constexpr (A::exact) {
+            A::addSpread(spread, exp);
+        } else {
+            spread |= value >> 31;  // beyond 32 bits
+        }
         return end;
     }
     // White space, a sign, many digits or other text: read as strtol would,
     // up to the end of the factor.
     while (!x.factorEnds(end)) ++end;
-    const std::optional<Exponent> read = A::readInteger({t + pos, end - pos});
-    if (!read) throw OutOfRange("Exponent", {t + nameStart, end - nameStart});
-    exp = *read;
-    if constexpr (A::exact) A::addSpread(spread, exp);
+    const std::string_view digits(t + pos, end - pos);
+    if constexpr (A::exact) {
+        const std::optional<Exponent> read = A::readInteger(digits);
+        if (!read) throw OutOfRange("Exponent", {t + nameStart, end - nameStart});
+        exp = *read;
+        A::addSpread(spread, exp);
+    } else {
+        const std::int64_t read = readNumber64(digits);
+        exp = static_cast<Exponent>(read);
+        spread |= static_cast<std::uint64_t>(read != exp);
+    }
     return end;
 }
 
@@ -497,16 +523,25 @@ std::size_t TermReader<A>::lookUpName(const TermText& x, std::string_view name, 
     return var;
 }
 
-// Adds the term read, unless its key is out of range.
+// Notes in the default mode that a number or degree left 32 bits.
 template <class A>
-void TermReader<A>::keepTerm(std::string_view termText, const CoeffText& c, Degree& degree, Factors<A>& factors) {
+void TermReader<A>::noteWrap(std::uint64_t spread) {
+    if (spread != 0) p.pool.wrapped = true;
+    if (filter != nullptr) filter->wrapped = true;
+}
+
+// Adds the term read, of this rank, unless its key is out of range.
+template <class A>
+void TermReader<A>::keepTerm(std::string_view termText, const CoeffText& c, Degree& rank, Factors<A>& factors) {
     EntryOf<A>* key = factors.data();
-    const std::optional<std::uint32_t> count = normalizeKey<A>(key, factors.count);
+    bool wrapped = false;
+    const std::optional<std::uint32_t> count = normalizeKey<A>(key, factors.count, wrapped);
     if (!count) throw OutOfRange("Exponent", termText);
-    if (filter != nullptr && filter->floor < degree) {
-        // Everything read so far has a smaller degree: start afresh.
+    if constexpr (!A::exact) p.pool.wrapped |= wrapped;
+    if (filter != nullptr && filter->floor < rank) {
+        // Everything read so far has a lower rank: start afresh.
         clearPoly(p);
-        filter->floor = std::move(degree);
+        filter->floor = std::move(rank);
     }
     p.entries.insert(p.entries.end(), key, key + *count);
     insertTerm(p, *count, A::makeCoeff(p.pool, c));
@@ -671,6 +706,14 @@ void Writer::spill() {
 
 void Writer::lineEnd() {
     put('\n');
+    if (flushLines_) {
+        flush();
+    } else {
+        spillIfLarge();
+    }
+}
+
+void Writer::flush() {
     spill();
     if (out_ != nullptr && out_->good() && out_->rdbuf()->pubsync() != 0) out_->setstate(std::ios::badbit);
 }

@@ -8,13 +8,20 @@ exponent tuples to coefficients, and sorts the keys only for printing.
 
 In the exact mode it computes with Python's integers and fractions, and
 for documents whose numbers all stay within 31 bits it checks that the
-binary prints the same bytes in both modes.
+binary prints the same bytes in both modes. In the default mode it also
+computes without wrap-around: the warning on standard error must come when
+that changes the output, and must not come when no number left 32 bits.
+It covers --max and --min, fraction weights, and --weights (a list of
+vectors answered as the concatenated single runs, up to the first failure).
 
 usage: model_compare.py INITFORM [--count N] [--seed S]
 """
 import argparse
 from fractions import Fraction
 import random
+import re
+import os
+import tempfile
 import subprocess
 import sys
 
@@ -61,12 +68,19 @@ class BadInput(Exception):
     pass
 
 
+WARNING = (b"initform: warning: numbers left the 32-bit range and wrapped around; "
+           b"--exact computes them exactly\n")
+
+
 class Arith:
     """The numbers of one mode. In the exact mode it also notes whether every
-    value stayed within 31 bits, where the two modes must agree."""
+    value stayed within 31 bits, where the two modes must agree. A "truth"
+    arithmetic reads like the default mode but never clamps or wraps; its
+    `small` tells whether every value stayed within 32 bits."""
 
-    def __init__(self, exact):
+    def __init__(self, exact, truth=False):
         self.exact = exact
+        self.truth = truth
         self.small = True
 
     def see(self, v):
@@ -74,7 +88,14 @@ class Arith:
             self.small = False
         return v
 
+    def see32(self, v):
+        if not (-(1 << 31) <= v < (1 << 31)):
+            self.small = False
+        return v
+
     def number(self, text, what, quoted):
+        if self.truth:
+            return self.see32(strtol(text))
         if not self.exact:
             return read_number(text)
         v = read_exact(text)
@@ -84,7 +105,29 @@ class Arith:
         return self.see(v)
 
     def norm(self, v):
+        if self.truth:
+            return self.see32(v)
         return self.see(v) if self.exact else wrap(v)
+
+    def coefficient(self, digits):
+        if self.truth:
+            return self.see32(int(digits or b"0"))
+        return self.see(int(digits or b"0")) if self.exact else read_number(digits)
+
+    def weight(self, piece):
+        """A weight; with --exact also a fraction p/q of any size."""
+        if not self.exact or self.truth:
+            return self.number(piece, b"Weight", piece)
+        m = re.match(rb"[ \t\n\v\f\r]*([+-]?)([0-9]*)(?:/([0-9]+))?", piece)
+        sign, num, den = m.groups()
+        if not num:
+            return 0
+        v = int(num) if den is None else Fraction(int(num), 1) / (int(den) or 1)
+        if den is not None and int(den) == 0:
+            raise BadInput(b"Zero denominator '" + piece + b"'")
+        if den is not None or abs(v) >= 1 << 31:
+            self.small = False
+        return -v if sign == b"-" else v
 
 
 def next_delim(start, t):
@@ -108,7 +151,7 @@ def add_term(poly, term, names, ar):
     text = b"*".join(factors)
     first = factors[0]
     if first == b"" or first.isdigit():
-        coeff = sign * (ar.see(int(first or b"0")) if ar.exact else read_number(first))
+        coeff = sign * ar.coefficient(first)
         factors = factors[1:]
     elif ar.exact and is_fraction(first):
         num, den = first.split(b"/")
@@ -126,7 +169,7 @@ def add_term(poly, term, names, ar):
             raise BadInput(b"Unknown variable '" + name + b"'")
         x = ar.number(rest, b"Exponent", f) if caret else 1
         k = names.index(name)
-        e[k] = e[k] + x if ar.exact else wrap(e[k] + x)
+        e[k] = e[k] + x if ar.exact or ar.truth else wrap(e[k] + x)
     if ar.exact and any(not (INT64[0] <= x <= INT64[1]) for x in e):
         ar.small = False
         raise BadInput(b"Exponent out of range '" + text + b"'")
@@ -149,9 +192,15 @@ def parse_poly(text, names, ar):
     return poly
 
 
-def initial(poly, w, ar):
+def initial(poly, w, ar, rule=None):
+    """The classic rule (None), or b"--max" / b"--min" without zero terms."""
+    if rule:
+        poly = {k: c for k, c in poly.items() if c != 0}
     deg = {k: ar.norm(sum(a * b for a, b in zip(k, w))) for k in poly}
-    m = max([0] + list(deg.values()))
+    if rule == b"--min":
+        m = min(deg.values(), default=0)
+        return {k: c for k, c in poly.items() if deg[k] == m}
+    m = max(list(deg.values()) + ([] if rule else [0]), default=0)
     return {k: c for k, c in poly.items() if deg[k] >= m}
 
 
@@ -200,23 +249,27 @@ def print_poly(poly, names):
 
 
 def switches(args):
-    """(reduce, ring, exact) as the command line sets them."""
-    exact = any(a == b"--exact" for a in args[1:])
-    rest = args[1:] if exact else args[1:3]
-    return b"--reduce" in rest, b"--ring" in rest, exact
+    """(reduce, ring, exact, rule) as the command line sets them."""
+    own = [a for a in args[1:] if a in (b"--exact", b"--max", b"--min")]
+    rest = args[1:] if own else args[1:3]
+    rule = (b"--max" in own and b"--max") or (b"--min" in own and b"--min") or None
+    return b"--reduce" in rest, b"--ring" in rest, b"--exact" in own, rule
 
 
-def model(args, data):
+def model(args, data, truth=False):
     """Returns (stdout, exit status, small) for the given arguments and input;
-    small: an exact run whose numbers all stayed within 31 bits."""
+    small: an exact run whose numbers all stayed within 31 bits, or with
+    `truth` a run without wrap-around whose numbers stayed within 32 bits."""
     if not args or args[0] == b"":
         return b"Need argument: exponentvector.\n", 255, False
-    reduce, ring, exact = switches(args)
-    ar = Arith(exact)
-    ar.small = exact
+    reduce, ring, exact, rule = switches(args)
+    if b"--max" in args[1:] and b"--min" in args[1:]:
+        return b"Bad input: --max and --min exclude each other\n", 1, False
+    ar = Arith(exact, truth and not exact)
+    ar.small = exact or ar.truth
     arg = args[0]
     try:
-        w = [ar.number(p, b"Weight", p) for p in arg[1:len(arg) - 1].split(b",")]
+        w = [ar.weight(p) for p in arg[1:len(arg) - 1].split(b",")]
     except BadInput as bad:
         return b"Bad input: " + bad.args[0] + b"\n", 1, False
     buf = data.replace(b"\n", b"")
@@ -239,7 +292,7 @@ def model(args, data):
         return b"".join(out), 1, ar.small
     for i, text in enumerate(polys):
         try:
-            p = initial(parse_poly(text, names, ar), w, ar)
+            p = initial(parse_poly(text, names, ar), w, ar, rule)
             if reduce:
                 p = reduce_poly(p, ar)
         except BadInput as bad:
@@ -268,6 +321,9 @@ def rand_number(r, kind, exponent=False):
         return str(r.randint(0, 9) if r.random() < 0.7 else r.randint(0, 99))
     odd = ["4294967295", "2147483647", "2147483648", "99999999999999999999",
            "4294967296", "", str(r.randint(0, 1 << 40)), "4294967294"]
+    if kind == "plain":
+        # Numbers of 1 to 30 digits, where a 64-bit reading must clamp.
+        odd += [str(r.randint(10 ** (n - 1), 10 ** n - 1)) for n in (r.randint(1, 30), r.randint(17, 30))]
     if kind == "exact":
         odd += [str(r.randint(0, 10 ** r.randint(19, 100))), "9223372036854775807",
                 "9223372036854775808", "4611686018427387904", "000000000000000000000007"]
@@ -316,10 +372,13 @@ def rand_args(r, dim, kind):
     choices = ["0", "1", "2", "-1", "3", " 1", "", "x", "-7", "1000"]
     if kind != "small":
         choices += ["4294967295", "1000000"]
+    if kind == "plain":
+        digits = r.randint(1, 30)
+        choices += [r.choice(["", "-", "+"]) + str(r.randint(10 ** (digits - 1), 10 ** digits - 1))]
     if kind == "exact":
-        choices += ["4294967296", "9223372036854775807", "-9223372036854775808", "-4294967297"]
-        if r.random() < 0.02:
-            choices = ["9223372036854775808", "-99999999999999999999x"]
+        choices += ["4294967296", "9223372036854775807", "-9223372036854775808", "-4294967297",
+                    "9223372036854775808", "-99999999999999999999x", "1/2", "-3/4", " 5/6z", "2/0", "7/",
+                    str(r.randint(1, 10 ** 30)) + "/" + str(r.randint(1, 10 ** 20))]
     w = [r.choice(choices) for _ in range(dim)]
     if r.random() < 0.05:
         w.append("1")
@@ -327,7 +386,9 @@ def rand_args(r, dim, kind):
     if r.random() < 0.02:
         arg = r.choice(["", "(", "()"])
     sw = [b"--ring", b"--reduce", b"--rin", b"-", b"--ring", b"--reduce"]
-    args = [arg.encode()] + [r.choice(sw) for _ in range(r.randint(0, 3))]
+    if r.random() < 0.3:
+        sw += [b"--max", b"--min", b"--max"]
+    args = [arg.encode()] + [r.choice(sw) for _ in range(r.randint(0, 4))]
     if kind != "plain":
         args.insert(r.randint(1, min(len(args), 3)), b"--exact")
     return args
@@ -364,6 +425,18 @@ def run(binary, args, doc):
     return got.stdout, got.returncode, got.stderr
 
 
+def model_many(vectors, rest, doc):
+    """The answers of --weights: the single runs one after another, up to
+    the first that fails."""
+    out = []
+    for v in vectors:
+        o, rc, _ = model([v] + rest, doc)
+        out.append(o)
+        if rc != 0:
+            return b"".join(out), rc
+    return b"".join(out), 0
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("binary")
@@ -371,7 +444,7 @@ def main():
     ap.add_argument("--seed", type=int, default=1)
     ns = ap.parse_args()
     r = random.Random(ns.seed)
-    failures = agreed = 0
+    failures = agreed = warned = many = 0
 
     def fail(what, args, doc, want, got):
         nonlocal failures
@@ -379,23 +452,47 @@ def main():
         if failures <= 5:
             print(f"{what}: args={args!r} input={doc!r}\n  want {want!r}\n  got  {got!r}")
 
+    vectors_file = os.path.join(tempfile.mkdtemp(), "vectors")
     for n in range(ns.count):
         kind = ["plain", "exact", "plain", "small"][n % 4]
         doc, dim = rand_doc(r, kind)
         args = rand_args(r, dim, kind)
         want_out, want_rc, small = model(args, doc)
         got = run(ns.binary, args, doc)
-        if got != (want_out, want_rc, b""):
+        exact = switches(args)[2]
+        if got[:2] != (want_out, want_rc) or got[2] not in (b"", WARNING) or (exact and got[2]):
             fail(f"case {n}", args, doc, (want_out, want_rc), got)
+        elif not exact and args and args[0] and want_rc != 255:
+            # Without wrap-around: a different output needs the warning, and
+            # numbers that all stayed within 32 bits forbid it.
+            true_out, true_rc, true_small = model(args, doc, truth=True)
+            if (true_out, true_rc) != (want_out, want_rc) and got[2] != WARNING:
+                fail(f"case {n}, wrap-around without a warning", args, doc, (true_out, true_rc), got)
+            if true_small and got[2]:
+                fail(f"case {n}, a warning without wrap-around", args, doc, b"", got[2])
+            warned += got[2] == WARNING
         if small:
             # Within 31 bits the exact mode prints what the default prints.
-            reduce, ring, _ = switches(args)
-            plain = args[:1] + [b"--reduce"] * reduce + [b"--ring"] * ring
+            reduce, ring, _, rule = switches(args)
+            plain = args[:1] + [b"--reduce"] * reduce + [b"--ring"] * ring + ([rule] if rule else [])
             wrapped = run(ns.binary, plain, doc)
             agreed += 1
             if wrapped != got:
                 fail(f"case {n}, modes differ", plain, doc, got, wrapped)
-    print(f"{agreed} documents within 31 bits compared in both modes")
+        if n % 5 == 0:
+            # The same document under several vectors at once.
+            vectors = [rand_args(r, dim, kind)[0] for _ in range(r.randint(1, 4))]
+            vectors = [v for v in vectors if v] or [b"(1)"]
+            rest = args[1:] if kind != "plain" else [a for a in args[1:] if a != b"--exact"]
+            with open(vectors_file, "wb") as f:
+                f.write(b"".join(v + r.choice([b"\n", b"\r\n", b"\n\n"]) for v in vectors))
+            want = model_many(vectors, rest, doc)
+            got_many = run(ns.binary, [b"--weights", vectors_file.encode()] + rest, doc)
+            many += 1
+            if got_many[:2] != want or got_many[2] not in (b"", WARNING):
+                fail(f"case {n}, --weights", [vectors] + rest, doc, want, got_many)
+    print(f"{agreed} documents within 31 bits compared in both modes; {warned} runs warned; "
+          f"{many} runs with --weights")
     print(f"{ns.count + agreed - failures} passed, {failures} failed")
     return 1 if failures else 0
 
