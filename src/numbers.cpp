@@ -110,13 +110,11 @@ std::optional<std::int64_t> readExact64(std::string_view text) {
 
 std::optional<std::int32_t> Wrapping::readInteger(std::string_view text) { return readNumber(text); }
 
-std::int32_t Wrapping::makeCoeff(Pool& pool, const CoeffText& c) {
+std::int32_t Wrapping::makeCoeff(Pool&, const CoeffText& c) {
     if (c.unit) return c.negative ? -1 : 1;
-    const std::uint64_t value = c.numSize > kSafeDigits ? static_cast<std::uint64_t>(readNumber64(c.num())) : c.value;
-    // Beyond 31 bits (2^31 itself only with its minus sign) the value wraps.
-    if (value > (std::uint64_t{1} << 31) - (c.negative ? 0 : 1)) pool.wrapped = true;
-    const auto low = static_cast<std::uint32_t>(value);
-    return static_cast<std::int32_t>(c.negative ? 0 - low : low);
+    const std::uint32_t value = c.numSize > kSafeDigits ? static_cast<std::uint32_t>(readNumber(c.num()))
+                                                           : static_cast<std::uint32_t>(c.value);
+    return static_cast<std::int32_t>(c.negative ? 0 - value : value);
 }
 
 void Wrapping::printCoeff(const Pool&, Coeff c, Writer& out) { out.putNumber(c); }

@@ -104,6 +104,13 @@ std::size_t scanDigits(const char* t, std::size_t pos, std::uint64_t& v) {
     return pos;
 }
 
+// Whether a coefficient of the default mode leaves 32 bits (2^31 itself
+// only after a minus sign), so that its low 32 bits are not its value.
+bool coefficientWraps(const CoeffText& c) {
+    const std::uint64_t value = c.numSize > kSafeDigits ? static_cast<std::uint64_t>(readNumber64(c.num())) : c.value;
+    return value > (std::uint64_t{1} << 31) - (c.negative ? 0 : 1);
+}
+
 // Sorts the exponent entries of a term by variable, adds up the exponents
 // of a variable named in several factors and drops the entries whose
 // exponent is 0. Returns the number of entries left, or nullopt when a sum
@@ -349,13 +356,18 @@ std::size_t TermReader<A>::readTerm(std::size_t begin, Factors<A>& factors) {
     // single digit is in bounds anyway.
     DegreeSum sum{};
     std::uint64_t spread = 0;
+    if constexpr (!A::exact) {
+        // The default mode's `spread` notes a number beyond 32 bits: here a
+        // coefficient, which needs ten digits at least.
+        if (!coeff.unit && coeff.numSize > 9) [[unlikely]] spread = coefficientWraps(coeff);
+    }
     const std::size_t end = std::min(readFactors(pos, more, sum, spread, factors) - 1, n);
     const std::string_view termText(t + start, end - start);
     bool fast = true;  // whether sum is the exact degree (always, without a filter)
     if constexpr (A::exact) {
         fast = filter == nullptr || ((spread >> A::kSpreadBits) == 0 && factors.count < filter->fastFactors);
     } else {
-        // The default mode's `spread` notes an exponent beyond 32 bits.
+        // An exponent beyond 32 bits widens `spread` too.
         if (spread != 0 || (filter != nullptr && A::degreeWraps(sum))) [[unlikely]] noteWrap(spread);
     }
     if (filter != nullptr && below(sum, fast, factors)) {

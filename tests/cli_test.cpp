@@ -79,6 +79,23 @@ const Row kRows[] = {
     {"negative_weight_keeps_degree_zero", {"(-1,0)"}, "Q[x,y]{x+y,x+x*y}", "y,\n0\n", 0},
     {"truncated_exponent_bare_name", {"(0)"}, "Q[x]{x^4294967295}", "x\n", 0, true},
     {"coefficient_wraps", {"(0)"}, "Q[x]{2147483648*x}", "-2147483648*x\n", 0, true},
+    // Numbers of 20 digits and more clamp to 64 bits before their low 32 bits are kept.
+    {"coefficient_21_digits_clamps", {"(1)"}, "Q[t]{240694062815701128416*t}", "-t\n", 0, true},
+    {"exponent_21_digits_clamps", {"(0)"}, "Q[t]{t^240694062815701128416}", "t\n", 0, true},
+    {"weight_24_digits_clamps", {"(-922337203685477580812345)"}, "Q[x]{x+1}", "1+x\n", 0, true},
+    {"weight_wraps_degree", {"(2147483647)"}, "Q[x]{x^2+1}", "1\n", 0, true},
+    {"sum_of_like_terms_wraps", {"(1)"}, "Q[x]{2147483647*x+x}", "-2147483648*x\n", 0, true},
+    {"exponent_sum_wraps", {"(0)"}, "Q[x]{x^2147483647*x}", "x\n", 0, true},
+    {"within_32_bits_no_warning", {"(2147483647)"}, "Q[x]{2147483647*x-2147483648*x}", "-x\n", 0},
+    {"wrapped_number_in_dropped_term", {"(1)"}, "Q[x]{x+4294967296}", "x\n", 0, true},
+    // The reader's fixed buffers and fast paths at their edges.
+    {"sixteen_factors", {"(1)"}, "Q[x]{x*x*x*x*x*x*x*x*x*x*x*x*x*x*x*x+1}", "x^16\n", 0},
+    {"seventeen_factors", {"(1)"}, "Q[x]{x*x*x*x*x*x*x*x*x*x*x*x*x*x*x*x*x+1}", "x^17\n", 0},
+    {"exponent_colon_not_digit", {"(1,1)"}, "Q[x,y]{x^:*y}", "y\n", 0},
+    {"name_of_16_bytes", {"(1)", "--ring"}, "Q[abcdefghijklmnop]{abcdefghijklmnop}",
+     "Q[abcdefghijklmnop]{\nabcdefghijklmnop}\n", 0},
+    {"name_of_15_bytes", {"(1)"}, "Q[abcdefghijklmno]{2*abcdefghijklmno}", "2*abcdefghijklmno\n", 0},
+    {"brace_in_names_then_line_end", {"(1)"}, "Q[x}]{x\n", "Bad input: Unknown variable 'x'\n", 1},
     // Unknown variables: earlier polynomials stay printed.
     {"unknown_variable", {"(1,1)"}, "Q[x,y]{x,y,z,x}", "x,\ny,\nBad input: Unknown variable 'z'\n", 1},
     {"unknown_plus_first", {"(1)"}, "Q[x]{+x}", "Bad input: Unknown variable '+x'\n", 1},
@@ -133,12 +150,50 @@ const Row kRows[] = {
      "Bad input: Exponent out of range 'x^9223372036854775807*x'\n", 1},
     {"exact_exponent_sum_in_dropped_term", {"(-1)", "--exact"}, "Q[x]{1+x^9223372036854775807*x}",
      "Bad input: Exponent out of range 'x^9223372036854775807*x'\n", 1},
+    {"exact_spread_needs_offset", {"(715827882,715827882)", "--exact"}, "Q[x,y]{1+x^8589934591*y^8589934591}",
+     "x^8589934591*y^8589934591\n", 0},
     {"exact_wide_exponents_in_dropped_term", {"(-1)", "--exact"}, "Q[x]{1+x^4611686018427387903*x^4611686018427387904}",
      "1\n", 0},
     {"exact_zero_denominator", {"(1)", "--exact", "--ring"}, "Q[x]{x,x^2-3/0*x}",
      "Q[x]{\nx,\nBad input: Zero denominator '3/0'\n", 1},
     {"exact_zero_denominator_in_dropped_term", {"(1)", "--exact"}, "Q[x]{x^2+1/00}",
      "Bad input: Zero denominator '1/00'\n", 1},
+    // --max and --min: the textbook initial forms.
+    {"max_negative_weights", {"(-1,-1)", "--max"}, "Q[x,y]{x^2+y^2+2*x+2*y}", "2*y+2*x\n", 0},
+    {"min_negative_weights", {"(-1,-1)", "--min"}, "Q[x,y]{x^2+y^2+2*x+2*y}", "y^2+x^2\n", 0},
+    {"classic_negative_weights", {"(-1,-1)"}, "Q[x,y]{x^2+y^2+2*x+2*y}", "0\n", 0},
+    {"min_without_constant", {"(1,1)", "--min"}, "Q[x,y]{x^2+x*y+y}", "y\n", 0},
+    {"max_cancelled_top", {"(1,1)", "--max"}, "Q[x,y]{x^2+y-x^2}", "y\n", 0},
+    {"max_cancelled_then_needed", {"(1,1)", "--max"}, "Q[x,y]{x^3+y+x-x^3+3*x^2-x^2-2*x^2}", "y+x\n", 0},
+    {"min_cancelled_bottom", {"(1,1)", "--min"}, "Q[x,y]{1+x^2+y^3-1}", "x^2\n", 0},
+    {"max_all_cancel", {"(1,1)", "--max", "--ring"}, "Q[x,y]{x-x+y-y,0*x}", "Q[x,y]{\n0,\n0}\n", 0},
+    {"classic_keeps_cancelled", {"(1,1)"}, "Q[x,y]{x^2+y-x^2}", "0*x^2\n", 0},
+    {"max_reduce_ring_anywhere", {"(1,1)", "--max", "--reduce", "--ring"}, kTwo, "Q[x,y]{\n3,\n3}\n", 0},
+    {"max_fourth_position", {"(1,1)", "x", "y", "--ring", "--max"}, kTwo, "Q[x,y]{\n3*x^2*y,\n3*x*y}\n", 0},
+    {"min_first_then_reduce", {"(1,1)", "--min", "x", "--reduce"}, "Q[x,y]{x*y^2+x^2*y+x^3*y^3}", "y+x\n", 0},
+    {"min_exact_fractions", {"(1/2,-1/3)", "--exact", "--min"}, "Q[x,y]{x^2+y^3+x*y}", "y^3\n", 0},
+    {"max_exact_wraps_nothing", {"(2147483647)", "--max", "--exact"}, "Q[x]{x^2+1}", "x^2\n", 0},
+    {"max_default_wrapped_degree", {"(2147483647)", "--max"}, "Q[x]{x^2+1}", "1\n", 0, true},
+    {"min_weight_32_bit_floor", {"(-2147483648)", "--min"}, "Q[x]{x+1}", "x\n", 0},
+    {"max_and_min", {"(1)", "--max", "--min"}, "not read", "Bad input: --max and --min exclude each other\n", 1},
+    {"max_and_min_apart", {"(1)", "--ring", "x", "--min", "--max"}, "Q[x]{x}",
+     "Bad input: --max and --min exclude each other\n", 1},
+    // --exact weights: fractions and any size.
+    {"exact_fraction_weights", {"(1/2,1/3)", "--exact"}, "Q[x,y]{x^2+y^3+x*y}", "y^3+x^2\n", 0},
+    {"exact_fraction_weights_scaled", {"(3/6,1/3)", "--exact", "--ring"}, "Q[x,y]{x^2+y^3-x*y}",
+     "Q[x,y]{\ny^3+x^2}\n", 0},
+    {"exact_fraction_weight_junk", {"( -1/2z,1/)", "--exact"}, "Q[x,y]{x+y^2}", "y^2\n", 0},
+    {"exact_weight_zero_denominator", {"(1,2/0)", "--exact"}, "not read", "Bad input: Zero denominator '2/0'\n", 1},
+    {"exact_weight_40_digits", {"(1000000000000000000000000000000000000000,-1)", "--exact"},
+     "Q[x,y]{x*y^99999+y}", "x*y^99999\n", 0},
+    {"exact_weight_40_digits_min", {"(1000000000000000000000000000000000000000,-1)", "--exact", "--min"},
+     "Q[x,y]{x*y^99999+x^2+x*y}", "x*y^99999\n", 0},
+    {"exact_huge_and_fraction", {"(1/3,99999999999999999999/7)", "--exact"}, "Q[x,y]{x^1000000000000000000+y^3}",
+     "y^3\n", 0},
+    // --weights: many vectors over one document (files are written by the test).
+    {"weights_missing_file", {"--weights"}, "Q[x]{x}", "Need argument: weights file.\n", 255},
+    {"weights_unopenable_file", {"--weights", "/nonexistent/vectors"}, "Q[x]{x}",
+     "Bad input: Cannot open weights file '/nonexistent/vectors': No such file or directory\n", 1},
 };
 
 void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
@@ -161,6 +216,61 @@ TEST_P(Cli, MatchesExactly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, Cli, ::testing::ValuesIn(kRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// --weights: each row is a list of vector lines over one document and
+// switches; the answer must be the single runs one after another, up to
+// and including the first that fails, with its status.
+struct ManyRow {
+    const char* name;
+    std::string lines;
+    std::vector<std::string> vectors;  // the lines that count, in order
+    std::vector<std::string> switches;
+    std::string in;
+};
+
+const ManyRow kManyRows[] = {
+    {"two_vectors", "(1,1)\n(0,0)\n", {"(1,1)", "(0,0)"}, {}, kTwo},
+    {"ring_reduce_exact", "(1,1)\n(2,1)\n", {"(1,1)", "(2,1)"}, {"--ring", "--reduce", "--exact"}, kTwo},
+    {"crlf_and_blank_lines", "(1,0)\r\n\r\n\n(0,1)", {"(1,0)", "(0,1)"}, {"--ring"}, kTwo},
+    {"stops_at_wrong_length", "(1,1)\n(1)\n(0,0)\n", {"(1,1)", "(1)"}, {"--ring"}, kTwo},
+    {"stops_at_zero_denominator", "(1,1)\n(1/0,1)\n(0,0)\n", {"(1,1)", "(1/0,1)"}, {"--exact"}, kTwo},
+    {"unknown_variable_every_time", "(1,1)\n(0,0)\n", {"(1,1)"}, {}, "Q[x,y]{x,y,q}"},
+    {"framing_fault", "(1)\n(2)\n", {"(1)"}, {}, "Q[x"},
+    {"max_and_min_lists", "(-1,-1)\n(1,1)\n", {"(-1,-1)", "(1,1)"}, {"x", "y", "--min", "--ring"},
+     "Q[x,y]{x^2+y^2+2*x+2*y,x-x+y}"},
+    {"fraction_weights", "(1/2,1/3)\n(-1/2,1/3)\n", {"(1/2,1/3)", "(-1/2,1/3)"}, {"--exact", "--max"},
+     "Q[x,y]{x^2+y^3+x*y}"},
+    {"no_vectors", "\n\n", {}, {"--ring"}, kTwo},
+};
+
+void PrintTo(const ManyRow& row, std::ostream* os) { *os << row.name; }
+
+class Many : public ::testing::TestWithParam<ManyRow> {};
+
+TEST_P(Many, MatchesTheSingleRuns) {
+    const ManyRow& row = GetParam();
+    const std::string file = tempPath("vectors");
+    std::ofstream(file, std::ios::binary) << row.lines;
+    std::string want;
+    int status = 0;
+    for (const std::string& v : row.vectors) {
+        std::vector<std::string> args{v};
+        args.insert(args.end(), row.switches.begin(), row.switches.end());
+        const Outcome single = runBinary(args, row.in);
+        want += single.out;
+        status = single.status;
+    }
+    std::vector<std::string> args{"--weights", file};
+    args.insert(args.end(), row.switches.begin(), row.switches.end());
+    const Outcome o = runBinary(args, row.in);
+    std::remove(file.c_str());
+    EXPECT_EQ(o.out, want);
+    EXPECT_EQ(o.status, status);
+    EXPECT_EQ(o.err, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Many, ::testing::ValuesIn(kManyRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <functional>
 #include <sstream>
 
@@ -75,6 +76,9 @@ std::vector<Row> hostileRows() {
          },
          [] { return S("2147483647*x^2147483647,\n-2147483648*x,\n0*x,\n-2147483648*x,\nx,\nx,\n1,\n-2147483648\n"); },
          0, true},
+        // A full-sized name table (64 names) must still end its search.
+        {"unknown_among_64_names", [] { return A{"(" + repeat("0,", 63) + "0)"}; },
+         [] { return "Q[" + names(64) + "]{v63+q}"; }, [] { return S("Bad input: Unknown variable 'q'\n"); }, 1},
         {"unknown_halfway", [] { return A{"(1)"}; },
          [] { return "Q[x]{" + repeat("x,", 500) + "q," + repeat("x,", 499) + "x}"; },
          [] { return repeat("x,\n", 500) + "Bad input: Unknown variable 'q'\n"; }, 1},
@@ -180,9 +184,32 @@ TEST(WriteErrors, AreFailures) {
 }
 
 TEST(WriteErrors, AGoneReaderEndsQuietly) {
-    Outcome o = runBinary({"(1)"}, "Q[x]{" + repeat("x,", 100000) + "x}", Sink::BrokenPipe);
-    EXPECT_EQ(o.status, 128 + SIGPIPE);
-    EXPECT_EQ(o.err, "");
+    // Also when started with SIGPIPE ignored, as some shells and services
+    // start their children: the filter restores the default itself.
+    for (bool ignored : {false, true}) {
+        if (ignored) std::signal(SIGPIPE, SIG_IGN);
+        Outcome o = runBinary({"(1)"}, "Q[x]{" + repeat("x,", 100000) + "x}", Sink::BrokenPipe);
+        std::signal(SIGPIPE, SIG_DFL);
+        EXPECT_EQ(o.status, 128 + SIGPIPE) << "SIGPIPE ignored: " << ignored;
+        EXPECT_EQ(o.err, "");
+    }
+}
+
+TEST(WriteErrors, AFailingStreamIsAFailure) {
+    // run() on a stream that refuses every byte must not report success.
+    std::istringstream in("Q[x]{x}");
+    std::ostringstream out;
+    out.setstate(std::ios::badbit);
+    const std::vector<std::string_view> args{"(1)"};
+    EXPECT_EQ(run(args, in, out), 1);
+}
+
+TEST(HashSeed, DiffersFromRunToRun) {
+    // A constant seed would let a crafted set of names collide in every run.
+    const std::uint64_t first = hashSeed();
+    bool differs = false;
+    for (int k = 0; k < 4 && !differs; ++k) differs = hashSeed() != first;
+    EXPECT_TRUE(differs);
 }
 
 }  // namespace

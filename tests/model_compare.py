@@ -468,7 +468,8 @@ def main():
             true_out, true_rc, true_small = model(args, doc, truth=True)
             if (true_out, true_rc) != (want_out, want_rc) and got[2] != WARNING:
                 fail(f"case {n}, wrap-around without a warning", args, doc, (true_out, true_rc), got)
-            if true_small and got[2]:
+            # (A run that fails may have read more than the model did.)
+            if true_small and got[2] and want_rc == 0:
                 fail(f"case {n}, a warning without wrap-around", args, doc, b"", got[2])
             warned += got[2] == WARNING
         if small:
@@ -477,7 +478,8 @@ def main():
             plain = args[:1] + [b"--reduce"] * reduce + [b"--ring"] * ring + ([rule] if rule else [])
             wrapped = run(ns.binary, plain, doc)
             agreed += 1
-            if wrapped != got:
+            # (A failing run may have summed degrees the model never reached.)
+            if wrapped[:2] != got[:2] or (got[1] == 0 and wrapped[2] != got[2]):
                 fail(f"case {n}, modes differ", plain, doc, got, wrapped)
         if n % 5 == 0:
             # The same document under several vectors at once.
