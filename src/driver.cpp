@@ -509,6 +509,12 @@ StoredOf<A> storeDocument(const Loaded& d) {
     PolynomialOf<A> p;
     p.index.seed = mixSeed(d.vars.seed);
     const std::string_view polyText = d.frame->polyText;
+    // Room for every term and factor the text can hold, taken at once: the
+    // store never grows by doubling, so its memory stays near the input's.
+    auto count = [&](char c) { return static_cast<std::size_t>(std::count(polyText.begin(), polyText.end(), c)); };
+    const std::size_t terms = count('+') + count('-') + count(',') + 1;
+    s.terms.terms.reserve(terms);
+    s.terms.entries.reserve(terms + count('*'));
     for (std::size_t pos = 0;;) {
         const std::size_t comma = polyText.find(',', pos);
         clearPoly(p);
