@@ -89,9 +89,8 @@ struct Wrapping {
     using Exponent = std::int32_t;
     using Weight = std::int32_t;
     using Degree = std::int32_t;
-    // A degree as the reader sums it, factor by factor: in 64 bits, so that
-    // a degree that leaves 32 bits is seen (its low 32 bits are the degree).
-    using DegreeSum = std::int64_t;
+    // A degree as the reader sums it, factor by factor: the degree itself.
+    using DegreeSum = Degree;
     using Coeff = std::int32_t;
     // Coefficients need no storage beside the terms. The pool notes whether
     // a number read or summed left 32 bits; clear() keeps that note.
@@ -104,16 +103,22 @@ struct Wrapping {
         d = static_cast<Degree>(static_cast<std::uint32_t>(d) +
                                 static_cast<std::uint32_t>(e) * static_cast<std::uint32_t>(w));
     }
-    static void addProduct(DegreeSum& d, Exponent e, Weight w) {
-        d = static_cast<DegreeSum>(static_cast<std::uint64_t>(d) +
-                                   static_cast<std::uint64_t>(std::int64_t{e} * std::int64_t{w}));
-    }
-    // True when a summed degree is not its 32-bit value (checked modulo 2^64).
-    static bool degreeWraps(DegreeSum d) { return d != static_cast<Degree>(d); }
-    // sum += e; false when the true sum leaves the range (the sum wraps).
+    // A term's exponents are bounded while it is read, as in exact mode:
+    // those of several digits are OR-ed into its spread, and a term of more
+    // than kFewFactors factors sets kManyFactors there. A term whose spread
+    // stays below spreadLimit(weights) has its degree and the sums of its
+    // exponents within 32 bits; only the others are checked one by one.
+    static constexpr std::size_t kFewFactors = 16;
+    static constexpr std::uint64_t kManyFactors = std::uint64_t{1} << 63;
+    // The limit for weights up to m in magnitude: kFewFactors exponents
+    // below it (or of one digit) times m stay below 2^31. Without weights,
+    // exponent sums alone: 2^27.
+    static std::uint64_t spreadLimit(std::span<const Weight> weights);
+    static constexpr std::uint64_t kExponentLimit = std::uint64_t{1} << 27;
+    // sum += e, wrapping around.
     static bool addExponent(Exponent& sum, Exponent e) {
-        const bool overflow = __builtin_add_overflow(sum, e, &sum);
-        return !overflow;
+        sum = static_cast<Exponent>(static_cast<std::uint32_t>(sum) + static_cast<std::uint32_t>(e));
+        return true;
     }
     static bool subExponent(Exponent& v, Exponent g) {
         v = static_cast<Exponent>(static_cast<std::uint32_t>(v) - static_cast<std::uint32_t>(g));
@@ -125,6 +130,7 @@ struct Wrapping {
     static Exponent exponentFromDigits(std::uint64_t value) {
         return static_cast<Exponent>(static_cast<std::uint32_t>(value));
     }
+    // The coefficient; notes in the pool when it leaves 32 bits.
     static Coeff makeCoeff(Pool& pool, const CoeffText& c);
     // 1 or -1 for those coefficients, else 0.
     static int unitSign(Coeff c) { return c == 1 ? 1 : (c == -1 ? -1 : 0); }
@@ -370,7 +376,11 @@ struct DegreeFilterOf {
     explicit DegreeFilterOf(std::span<const typename A::Weight> w, Selection r = kClassic,
                             std::span<const mpz_class> big = {})
         : weights(w), rule(r), bigWeights(big) {
-        if constexpr (A::exact) fastFactors = big.empty() ? A::fastFactors(w) : 0;
+        if constexpr (A::exact) {
+            fastFactors = big.empty() ? A::fastFactors(w) : 0;
+        } else {
+            spreadLimit = A::spreadLimit(w);
+        }
         rankMask = r.smallest ? -1 : 0;
         restart();
     }
@@ -388,7 +398,9 @@ struct DegreeFilterOf {
     // Exact mode: terms of fewer factors, with exponents in bounds, have
     // their degree summed in 64 bits (Exact::fastFactors).
     std::size_t fastFactors = 0;
-    // Default mode: a degree read through the filter left 32 bits.
+    // Default mode: a term whose spread is below this cannot wrap
+    // (Wrapping::spreadLimit); a degree read through the filter wrapped.
+    std::uint64_t spreadLimit = Wrapping::kExponentLimit;
     bool wrapped = false;
 };
 using DegreeFilter = DegreeFilterOf<Wrapping>;

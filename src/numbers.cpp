@@ -110,8 +110,23 @@ std::optional<std::int64_t> readExact64(std::string_view text) {
 
 std::optional<std::int32_t> Wrapping::readInteger(std::string_view text) { return readNumber(text); }
 
-std::int32_t Wrapping::makeCoeff(Pool&, const CoeffText& c) {
+std::uint64_t Wrapping::spreadLimit(std::span<const Weight> weights) {
+    std::uint64_t m = 1;
+    for (const Weight w : weights) m = std::max(m, w < 0 ? 0 - static_cast<std::uint64_t>(w) : static_cast<std::uint64_t>(w));
+    const std::uint64_t limit = (std::uint64_t{1} << 31) / kFewFactors / m;
+    // Exponents of one digit stay out of the spread: with them in bounds,
+    // any exponent of several digits is checked; without, every term is.
+    if (limit >= 10) return std::min(limit, kExponentLimit);
+    return kFewFactors * 9 * m < (std::uint64_t{1} << 31) ? 1 : 0;
+}
+
+std::int32_t Wrapping::makeCoeff(Pool& pool, const CoeffText& c) {
     if (c.unit) return c.negative ? -1 : 1;
+    // Ten digits at least leave 32 bits (2^31 itself only after a minus sign).
+    if (c.numSize > 9) [[unlikely]] {
+        const std::uint64_t v = c.numSize > kSafeDigits ? static_cast<std::uint64_t>(readNumber64(c.num())) : c.value;
+        pool.wrapped |= v > (std::uint64_t{1} << 31) - (c.negative ? 0 : 1);
+    }
     const std::uint32_t value = c.numSize > kSafeDigits ? static_cast<std::uint32_t>(readNumber(c.num()))
                                                            : static_cast<std::uint32_t>(c.value);
     return static_cast<std::int32_t>(c.negative ? 0 - value : value);

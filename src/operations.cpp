@@ -170,9 +170,9 @@ bool selectInitial(const PolynomialOf<A>& p, std::size_t first, std::size_t last
         if (query.rule.dropZeros && A::isZero(t.coeff)) continue;
         if constexpr (!A::exact) {
             // The degree summed in 64 bits tells whether its 32 bits wrapped.
-            typename A::DegreeSum sum = 0;
-            for (const EntryOf<A>& e : keyOf(p, t)) A::addProduct(sum, e.exp, query.weights[e.var]);
-            wrapped |= A::degreeWraps(sum);
+            Int128 sum = 0;
+            for (const EntryOf<A>& e : keyOf(p, t)) sum += static_cast<Int128>(e.exp) * query.weights[e.var];
+            wrapped |= sum != static_cast<typename A::Degree>(sum);
         }
         typename A::Degree r = rankOf<A>(keyOf(p, t), query);
         if (max && r < *max) continue;

@@ -104,20 +104,12 @@ std::size_t scanDigits(const char* t, std::size_t pos, std::uint64_t& v) {
     return pos;
 }
 
-// Whether a coefficient of the default mode leaves 32 bits (2^31 itself
-// only after a minus sign), so that its low 32 bits are not its value.
-bool coefficientWraps(const CoeffText& c) {
-    const std::uint64_t value = c.numSize > kSafeDigits ? static_cast<std::uint64_t>(readNumber64(c.num())) : c.value;
-    return value > (std::uint64_t{1} << 31) - (c.negative ? 0 : 1);
-}
-
 // Sorts the exponent entries of a term by variable, adds up the exponents
 // of a variable named in several factors and drops the entries whose
 // exponent is 0. Returns the number of entries left, or nullopt when a sum
 // leaves the arithmetic's range.
-// In the default mode a sum wraps around and `wrapped` notes it.
 template <class A>
-std::optional<std::uint32_t> normalizeKey(EntryOf<A>* first, std::size_t n, bool& wrapped) {
+std::optional<std::uint32_t> normalizeKey(EntryOf<A>* first, std::size_t n) {
     if (n < 24) {
         for (std::size_t i = 1; i < n; ++i) {
             EntryOf<A> e = first[i];
@@ -132,12 +124,8 @@ std::optional<std::uint32_t> normalizeKey(EntryOf<A>* first, std::size_t n, bool
     for (std::size_t i = 0; i < n;) {
         const std::uint32_t var = first[i].var;
         typename A::Exponent sum = first[i++].exp;
-        for (; i < n && first[i].var == var; ++i) {
-            if (!A::addExponent(sum, first[i].exp)) [[unlikely]] {
-                if constexpr (A::exact) return std::nullopt;
-                wrapped = true;
-            }
-        }
+        for (; i < n && first[i].var == var; ++i)
+            if (!A::addExponent(sum, first[i].exp)) return std::nullopt;
         if (sum != 0) first[out++] = {var, sum};
     }
     return static_cast<std::uint32_t>(out);
@@ -295,20 +283,21 @@ struct TermText {
 // so that a term the filter drops never touches the polynomial's pool.
 template <class A>
 struct Factors {
-    static constexpr std::size_t kFew = 16;
+    static constexpr std::size_t kFew = Wrapping::kFewFactors;
     EntryOf<A> few[kFew];
     std::vector<EntryOf<A>> many;  // all of them, once there are more
     std::size_t count = 0;
 
     // Stores the k-th factor; the caller counts them (in a register) and
-    // sets `count` when the term is read.
-    void put(std::size_t k, const EntryOf<A>& e) {
+    // sets `count` when the term is read. False once they are many.
+    bool put(std::size_t k, const EntryOf<A>& e) {
         if (k < kFew) [[likely]] {
             few[k] = e;
-        } else {
-            if (k == kFew) many.assign(few, few + kFew);
-            many.push_back(e);
+            return true;
         }
+        if (k == kFew) many.assign(few, few + kFew);
+        many.push_back(e);
+        return false;
     }
     EntryOf<A>* data() { return count <= kFew ? few : many.data(); }
 };
@@ -333,7 +322,7 @@ struct TermReader {
     static std::size_t readExponent(const TermText& x, std::size_t pos, std::size_t nameStart, Exponent& exp,
                                     std::uint64_t& spread);
     std::size_t lookUpName(const TermText& x, std::string_view name, std::size_t nameStart) const;
-    void noteWrap(std::uint64_t spread);
+    void checkWrap(std::uint64_t spread, Factors<A>& factors);
     void keepTerm(std::string_view text, const CoeffText& c, Degree& degree, Factors<A>& factors);
 };
 
@@ -356,27 +345,21 @@ std::size_t TermReader<A>::readTerm(std::size_t begin, Factors<A>& factors) {
     // single digit is in bounds anyway.
     DegreeSum sum{};
     std::uint64_t spread = 0;
-    if constexpr (!A::exact) {
-        // The default mode's `spread` notes a number beyond 32 bits: here a
-        // coefficient, which needs ten digits at least.
-        if (!coeff.unit && coeff.numSize > 9) [[unlikely]] spread = coefficientWraps(coeff);
-    }
     const std::size_t end = std::min(readFactors(pos, more, sum, spread, factors) - 1, n);
     const std::string_view termText(t + start, end - start);
     bool fast = true;  // whether sum is the exact degree (always, without a filter)
     if constexpr (A::exact) {
         fast = filter == nullptr || ((spread >> A::kSpreadBits) == 0 && factors.count < filter->fastFactors);
     } else {
-        // An exponent beyond 32 bits widens `spread` too.
-        if (spread != 0 || (filter != nullptr && A::degreeWraps(sum))) [[unlikely]] noteWrap(spread);
+        const std::uint64_t limit = filter != nullptr ? filter->spreadLimit : A::kExponentLimit;
+        if (spread >= limit) [[unlikely]] checkWrap(spread, factors);
     }
     if (filter != nullptr && below(sum, fast, factors)) {
         // Dropped unread; only a sum of exponents out of range must be told.
         if constexpr (A::exact) {
             // (A fast term's exponents are in bounds.)
-            bool ignored;
             if (!fast && !A::exponentsSafe(spread, factors.count) &&
-                !normalizeKey<A>(factors.data(), factors.count, ignored)) {
+                !normalizeKey<A>(factors.data(), factors.count)) {
                 throw OutOfRange("Exponent", termText);
             }
         }
@@ -435,7 +418,9 @@ std::size_t TermReader<A>::readFactors(std::size_t pos, bool more, DegreeSum& su
         // (An exponent of 1 or of one digit is in bounds: only the others
         // widen the spread.)
         if (t[pos] == '^') pos = readExponent(x, pos + 1, nameStart, exp, bound);
-        factors.put(count++, {static_cast<std::uint32_t>(var), exp});
+        if (!factors.put(count++, {static_cast<std::uint32_t>(var), exp})) [[unlikely]] {
+            if constexpr (!A::exact) bound |= A::kManyFactors;
+        }
         if (filter != nullptr) A::addProduct(s, exp, filter->weights[var]);
         more = t[pos] == '*';  // at a factor's end: '*', a term's end, or the text's
     }
@@ -491,7 +476,7 @@ std::size_t TermReader<A>::readExponent(const TermText& x, std::size_t pos, std:
         if constexpr (A::exact) {
             A::addSpread(spread, exp);
         } else {
-            spread |= value >> 31;  // beyond 32 bits
+            spread |= value;
         }
         return end;
     }
@@ -505,9 +490,9 @@ std::size_t TermReader<A>::readExponent(const TermText& x, std::size_t pos, std:
         exp = *read;
         A::addSpread(spread, exp);
     } else {
-        const std::int64_t read = readNumber64(digits);
+        const std::int64_t read = readNumber64(digits);  // never negative: a sign ends the factor
         exp = static_cast<Exponent>(read);
-        spread |= static_cast<std::uint64_t>(read != exp);
+        spread |= static_cast<std::uint64_t>(read);
     }
     return end;
 }
@@ -535,21 +520,34 @@ std::size_t TermReader<A>::lookUpName(const TermText& x, std::string_view name, 
     return var;
 }
 
-// Notes in the default mode that a number or degree left 32 bits.
+// Default mode, for a term outside the bounds that rule out wrap-around:
+// notes an exponent beyond 32 bits, a sum of one variable's exponents that
+// leaves them, and (through a filter) a degree whose 32 bits are not its value.
 template <class A>
-void TermReader<A>::noteWrap(std::uint64_t spread) {
-    if (spread != 0) p.pool.wrapped = true;
-    if (filter != nullptr) filter->wrapped = true;
+void TermReader<A>::checkWrap(std::uint64_t spread, Factors<A>& factors) {
+    if constexpr (!A::exact) {
+        // The spread is the OR of the exponents: its top bits are theirs.
+        if ((spread & ~A::kManyFactors) >= (std::uint64_t{1} << 31)) p.pool.wrapped = true;
+        std::vector<EntryOf<A>> sorted(factors.data(), factors.data() + factors.count);
+        std::sort(sorted.begin(), sorted.end(), [](const EntryOf<A>& a, const EntryOf<A>& b) { return a.var < b.var; });
+        Int128 degree = 0;
+        for (std::size_t k = 0; k < sorted.size();) {
+            Int128 sum = 0;  // of one variable's exponents
+            const std::uint32_t var = sorted[k].var;
+            for (; k < sorted.size() && sorted[k].var == var; ++k) sum += sorted[k].exp;
+            if (sum != static_cast<Exponent>(sum)) p.pool.wrapped = true;
+            if (filter != nullptr) degree += sum * filter->weights[var];
+        }
+        if (filter != nullptr && degree != static_cast<Degree>(degree)) filter->wrapped = true;
+    }
 }
 
 // Adds the term read, of this rank, unless its key is out of range.
 template <class A>
 void TermReader<A>::keepTerm(std::string_view termText, const CoeffText& c, Degree& rank, Factors<A>& factors) {
     EntryOf<A>* key = factors.data();
-    bool wrapped = false;
-    const std::optional<std::uint32_t> count = normalizeKey<A>(key, factors.count, wrapped);
+    const std::optional<std::uint32_t> count = normalizeKey<A>(key, factors.count);
     if (!count) throw OutOfRange("Exponent", termText);
-    if constexpr (!A::exact) p.pool.wrapped |= wrapped;
     if (filter != nullptr && filter->floor < rank) {
         // Everything read so far has a lower rank: start afresh.
         clearPoly(p);

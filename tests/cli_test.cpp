@@ -87,7 +87,12 @@ const Row kRows[] = {
     {"sum_of_like_terms_wraps", {"(1)"}, "Q[x]{2147483647*x+x}", "-2147483648*x\n", 0, true},
     {"exponent_sum_wraps", {"(0)"}, "Q[x]{x^2147483647*x}", "x\n", 0, true},
     {"within_32_bits_no_warning", {"(2147483647)"}, "Q[x]{2147483647*x-2147483648*x}", "-x\n", 0},
-    {"wrapped_number_in_dropped_term", {"(1)"}, "Q[x]{x+4294967296}", "x\n", 0, true},
+    // A coefficient of a term that is never kept cannot change the output.
+    {"wrapped_coefficient_in_dropped_term", {"(1)"}, "Q[x]{x+4294967296}", "x\n", 0},
+    {"wrapped_exponent_in_dropped_term", {"(1)"}, "Q[x]{x^3+x^4294967297}", "x^3\n", 0, true},
+    {"degree_wraps_in_many_factors", {"(1000)"}, "Q[x]{1+x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*"
+     "x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9}", "x^387\n",
+     0},
     // The reader's fixed buffers and fast paths at their edges.
     {"sixteen_factors", {"(1)"}, "Q[x]{x*x*x*x*x*x*x*x*x*x*x*x*x*x*x*x+1}", "x^16\n", 0},
     {"seventeen_factors", {"(1)"}, "Q[x]{x*x*x*x*x*x*x*x*x*x*x*x*x*x*x*x*x+1}", "x^17\n", 0},
