@@ -436,6 +436,9 @@ int filterPolynomials(std::string_view polyText, const Variables& vars, DegreeFi
     PolynomialOf<A> p;
     p.index.seed = mixSeed(vars.seed);
     PolynomialOf<A> reduced;
+    // For a polynomial read again whole: zero weights keep every term.
+    const WeightVectorOf<A> zeros(query.weights.size());
+    DegreeFilterOf<A> whole{zeros};
     int status = 0;
     for (std::size_t pos = 0;;) {
         const std::size_t comma = polyText.find(',', pos);
@@ -445,13 +448,13 @@ int filterPolynomials(std::string_view polyText, const Variables& vars, DegreeFi
             // A text ends at a ',', at the list's '}' or at the document's end.
             // Read through the filter, p is left with the initial form.
             const TerminatedText text{polyText.substr(pos, comma == npos ? npos : comma - pos)};
-            findPolyRep(p, text, vars, &query);
+            findPolyRep(p, text, vars, query);
             if (query.rule.dropZeros && dropZeroTerms(p)) [[unlikely]] {
                 // Every term kept cancelled (or in exact mode every degree
                 // lay below the filter's start): a dropped term may be the
                 // answer, so read the text again, whole.
                 clearPoly(p);
-                findPolyRep(p, text, vars);
+                findPolyRep(p, text, vars, whole);
                 transformToInitial(p, query);
             }
             if (reduce) reducePoly(p, reduced);
@@ -508,6 +511,8 @@ StoredOf<A> storeDocument(const Loaded& d) {
     StoredOf<A> s;
     PolynomialOf<A> p;
     p.index.seed = mixSeed(d.vars.seed);
+    const WeightVectorOf<A> zeros(d.vars.names.size());
+    DegreeFilterOf<A> whole{zeros};  // zero weights keep every term
     const std::string_view polyText = d.frame->polyText;
     // Room for every term and factor the text can hold, taken at once: the
     // store never grows by doubling, so its memory stays near the input's.
@@ -519,7 +524,7 @@ StoredOf<A> storeDocument(const Loaded& d) {
         const std::size_t comma = polyText.find(',', pos);
         clearPoly(p);
         try {
-            findPolyRep(p, TerminatedText{polyText.substr(pos, comma == npos ? npos : comma - pos)}, d.vars);
+            findPolyRep(p, TerminatedText{polyText.substr(pos, comma == npos ? npos : comma - pos)}, d.vars, whole);
         } catch (const BadInput& error) {
             s.error = error.message;
             break;

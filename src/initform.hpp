@@ -385,7 +385,14 @@ struct DegreeFilterOf {
         restart();
     }
     // Where each polynomial starts: at 0, or below every degree.
-    void restart() { floor = rule.floorAtZero ? typename A::Degree{} : A::lowest(); }
+    void restart() {
+        if constexpr (A::exact) {
+            floor.small = rule.floorAtZero ? 0 : A::lowest().small;
+            if (floor.big) floor.big.reset();
+        } else {
+            floor = rule.floorAtZero ? 0 : A::lowest();
+        }
+    }
     std::span<const typename A::Weight> weights;
     Selection rule;
     // Exact mode: the weights themselves when some leave 64 bits (`weights`
@@ -498,6 +505,9 @@ struct TerminatedText {
 template <class A>
 void findPolyRep(PolynomialOf<A>& p, TerminatedText text, const Variables& vars,
                  DegreeFilterOf<A>* filter = nullptr);
+// The same through a filter that must be there.
+template <class A>
+void findPolyRep(PolynomialOf<A>& p, TerminatedText text, const Variables& vars, DegreeFilterOf<A>& filter);
 // The same for any text (read from a terminated copy).
 template <class A>
 void findPolyRep(PolynomialOf<A>& p, std::string_view text, const Variables& vars,

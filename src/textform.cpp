@@ -311,7 +311,8 @@ struct TermReader {
 
     PolynomialOf<A>& p;
     const Variables& vars;
-    DegreeFilterOf<A>* filter;
+    // Every read has a filter: one of zero weights keeps every term.
+    DegreeFilterOf<A>& filter;
     TermText text;
 
     std::size_t readTerm(std::size_t begin, Factors<A>& factors);
@@ -347,14 +348,13 @@ std::size_t TermReader<A>::readTerm(std::size_t begin, Factors<A>& factors) {
     std::uint64_t spread = 0;
     const std::size_t end = std::min(readFactors(pos, more, sum, spread, factors) - 1, n);
     const std::string_view termText(t + start, end - start);
-    bool fast = true;  // whether sum is the exact degree (always, without a filter)
+    bool fast = true;  // whether sum is the exact degree
     if constexpr (A::exact) {
-        fast = filter == nullptr || ((spread >> A::kSpreadBits) == 0 && factors.count < filter->fastFactors);
+        fast = (spread >> A::kSpreadBits) == 0 && factors.count < filter.fastFactors;
     } else {
-        const std::uint64_t limit = filter != nullptr ? filter->spreadLimit : A::kExponentLimit;
-        if (spread >= limit) [[unlikely]] checkWrap(spread, factors);
+        if (spread >= filter.spreadLimit) [[unlikely]] checkWrap(spread, factors);
     }
-    if (filter != nullptr && below(sum, fast, factors)) {
+    if (below(sum, fast, factors)) {
         // Dropped unread; only a sum of exponents out of range must be told.
         if constexpr (A::exact) {
             // (A fast term's exponents are in bounds.)
@@ -365,7 +365,7 @@ std::size_t TermReader<A>::readTerm(std::size_t begin, Factors<A>& factors) {
         }
         return end;
     }
-    Degree rank = filter != nullptr ? A::rank(degreeOf(sum, fast, factors), filter->rule.smallest) : Degree{};
+    Degree rank = A::rank(degreeOf(sum, fast, factors), filter.rule.smallest);
     keepTerm(termText, coeff, rank, factors);
     return end;
 }
@@ -421,7 +421,7 @@ std::size_t TermReader<A>::readFactors(std::size_t pos, bool more, DegreeSum& su
         if (!factors.put(count++, {static_cast<std::uint32_t>(var), exp})) [[unlikely]] {
             if constexpr (!A::exact) bound |= A::kManyFactors;
         }
-        if (filter != nullptr) A::addProduct(s, exp, filter->weights[var]);
+        A::addProduct(s, exp, filter.weights[var]);
         more = t[pos] == '*';  // at a factor's end: '*', a term's end, or the text's
     }
     sum = s;
@@ -439,7 +439,7 @@ typename A::Degree TermReader<A>::degreeOf(const DegreeSum& sum, bool fast, Fact
     } else {
         if (fast) [[likely]] return Degree{static_cast<std::int64_t>(sum), std::nullopt};
         const std::span<const EntryOf<A>> key(factors.data(), factors.count);
-        return filter->bigWeights.empty() ? dot<A>(key, filter->weights) : bigDot(key, filter->bigWeights);
+        return filter.bigWeights.empty() ? dot<A>(key, filter.weights) : bigDot(key, filter.bigWeights);
     }
 }
 
@@ -448,12 +448,12 @@ typename A::Degree TermReader<A>::degreeOf(const DegreeSum& sum, bool fast, Fact
 template <class A>
 bool TermReader<A>::below(const DegreeSum& sum, bool fast, Factors<A>& factors) const {
     if constexpr (A::exact) {
-        if (fast && !filter->floor.big) [[likely]] {
-            return (static_cast<std::int64_t>(sum) ^ filter->rankMask) < filter->floor.small;
+        if (fast && !filter.floor.big) [[likely]] {
+            return (static_cast<std::int64_t>(sum) ^ filter.rankMask) < filter.floor.small;
         }
-        return A::rank(degreeOf(sum, fast, factors), filter->rule.smallest) < filter->floor;
+        return A::rank(degreeOf(sum, fast, factors), filter.rule.smallest) < filter.floor;
     } else {
-        return (static_cast<Degree>(sum) ^ static_cast<Degree>(filter->rankMask)) < filter->floor;
+        return (static_cast<Degree>(sum) ^ static_cast<Degree>(filter.rankMask)) < filter.floor;
     }
 }
 
@@ -522,7 +522,7 @@ std::size_t TermReader<A>::lookUpName(const TermText& x, std::string_view name, 
 
 // Default mode, for a term outside the bounds that rule out wrap-around:
 // notes an exponent beyond 32 bits, a sum of one variable's exponents that
-// leaves them, and (through a filter) a degree whose 32 bits are not its value.
+// leaves them, and a degree whose 32 bits are not its value.
 template <class A>
 void TermReader<A>::checkWrap(std::uint64_t spread, Factors<A>& factors) {
     if constexpr (!A::exact) {
@@ -536,9 +536,9 @@ void TermReader<A>::checkWrap(std::uint64_t spread, Factors<A>& factors) {
             const std::uint32_t var = sorted[k].var;
             for (; k < sorted.size() && sorted[k].var == var; ++k) sum += sorted[k].exp;
             if (sum != static_cast<Exponent>(sum)) p.pool.wrapped = true;
-            if (filter != nullptr) degree += sum * filter->weights[var];
+            degree += sum * filter.weights[var];
         }
-        if (filter != nullptr && degree != static_cast<Degree>(degree)) filter->wrapped = true;
+        if (degree != static_cast<Degree>(degree)) filter.wrapped = true;
     }
 }
 
@@ -548,10 +548,10 @@ void TermReader<A>::keepTerm(std::string_view termText, const CoeffText& c, Degr
     EntryOf<A>* key = factors.data();
     const std::optional<std::uint32_t> count = normalizeKey<A>(key, factors.count);
     if (!count) throw OutOfRange("Exponent", termText);
-    if (filter != nullptr && filter->floor < rank) {
+    if (filter.floor < rank) {
         // Everything read so far has a lower rank: start afresh.
         clearPoly(p);
-        filter->floor = std::move(rank);
+        filter.floor = std::move(rank);
     }
     p.entries.insert(p.entries.end(), key, key + *count);
     insertTerm(p, *count, A::makeCoeff(p.pool, c));
@@ -560,7 +560,7 @@ void TermReader<A>::keepTerm(std::string_view termText, const CoeffText& c, Degr
 }  // namespace
 
 template <class A>
-void findPolyRep(PolynomialOf<A>& p, TerminatedText text, const Variables& vars, DegreeFilterOf<A>* filter) {
+void findPolyRep(PolynomialOf<A>& p, TerminatedText text, const Variables& vars, DegreeFilterOf<A>& filter) {
     // A sign at index 0 belongs to the first term, and the character right
     // after a delimiter is never a delimiter itself.
     const std::string_view s = text.view;
@@ -575,6 +575,16 @@ void findPolyRep(PolynomialOf<A>& p, TerminatedText text, const Variables& vars,
 }
 
 template <class A>
+void findPolyRep(PolynomialOf<A>& p, TerminatedText text, const Variables& vars, DegreeFilterOf<A>* filter) {
+    if (filter != nullptr) return findPolyRep(p, text, vars, *filter);
+    // Without a filter, one of zero weights: every term has the degree 0,
+    // none is dropped.
+    const WeightVectorOf<A> zeros(vars.names.size());
+    DegreeFilterOf<A> whole{zeros};
+    findPolyRep(p, text, vars, whole);
+}
+
+template <class A>
 void findPolyRep(PolynomialOf<A>& p, std::string_view text, const Variables& vars, DegreeFilterOf<A>* filter) {
     const std::string copy(text);  // ends with a NUL
     findPolyRep(p, TerminatedText{copy}, vars, filter);
@@ -583,8 +593,10 @@ void findPolyRep(PolynomialOf<A>& p, std::string_view text, const Variables& var
 template <class A>
 void addTerm(PolynomialOf<A>& p, std::string_view term, const Variables& vars, DegreeFilterOf<A>* filter) {
     const std::string copy(term);
+    std::vector<typename A::Weight> zeros(vars.names.size());
+    DegreeFilterOf<A> whole{zeros};
     Factors<A> factors;
-    TermReader<A>{p, vars, filter, {copy.data(), copy.size(), npos}}.readTerm(0, factors);
+    TermReader<A>{p, vars, filter != nullptr ? *filter : whole, {copy.data(), copy.size(), npos}}.readTerm(0, factors);
 }
 
 template <class A>
@@ -654,6 +666,7 @@ void printPoly(const PolynomialOf<A>& p, const StringList& names, Writer& out) {
 #define INITFORM_TEXTFORM(A)                                                                          \
     template void findPolyRep<A>(PolynomialOf<A>&, std::string_view, const Variables&, DegreeFilterOf<A>*); \
     template void findPolyRep<A>(PolynomialOf<A>&, TerminatedText, const Variables&, DegreeFilterOf<A>*);   \
+    template void findPolyRep<A>(PolynomialOf<A>&, TerminatedText, const Variables&, DegreeFilterOf<A>&);   \
     template void addTerm<A>(PolynomialOf<A>&, std::string_view, const Variables&, DegreeFilterOf<A>*);     \
     template void printPoly<A>(const PolynomialOf<A>&, const StringList&, Writer&);                   \
     template bool printKoeff<A>(const A::Pool&, A::Coeff, bool, Writer&);                             \
