@@ -109,7 +109,7 @@ std::size_t scanDigits(const char* t, std::size_t pos, std::uint64_t& v) {
 // exponent is 0. Returns the number of entries left, or nullopt when a sum
 // leaves the arithmetic's range.
 template <class A>
-std::optional<std::uint32_t> normalizeKey(EntryOf<A>* first, std::size_t n) {
+[[gnu::always_inline]] inline std::optional<std::uint32_t> normalizeKey(EntryOf<A>* first, std::size_t n) {
     if (n < 24) {
         for (std::size_t i = 1; i < n; ++i) {
             EntryOf<A> e = first[i];
@@ -631,7 +631,7 @@ bool printVars(std::span<const EntryOf<A>> key, bool star, const StringList& nam
 }
 
 template <class A>
-void printPoly(const PolynomialOf<A>& p, const StringList& names, Writer& out) {
+[[gnu::always_inline]] inline void printPoly(const PolynomialOf<A>& p, const StringList& names, Writer& out) {
     if (p.terms.empty()) {
         out.put('0');
         return;
