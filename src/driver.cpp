@@ -313,8 +313,9 @@ Options parseOptions(std::span<const std::string_view> args) {
         o.exact = o.exact || a == "--exact";
         o.largest = o.largest || a == "--max";
         o.smallest = o.smallest || a == "--min";
+        o.lenient = o.lenient || a == "--lenient";
     }
-    const bool anywhere = o.exact || o.largest || o.smallest;
+    const bool anywhere = o.exact || o.largest || o.smallest || o.lenient;
     const std::size_t last = anywhere ? switches.size() : std::min<std::size_t>(switches.size(), 2);
     for (std::size_t k = 0; k < last; ++k) {
         o.reduce = o.reduce || switches[k] == "--reduce";
@@ -323,15 +324,47 @@ Options parseOptions(std::span<const std::string_view> args) {
     return o;
 }
 
+namespace {
+
+// A message with its control bytes escaped, so that it prints as one clean
+// line: \t \r \v \f, and \xHH for the other bytes below 0x20 and 0x7f.
+std::string escapeControls(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    constexpr char kHex[] = "0123456789abcdef";
+    for (char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x20 && b != 0x7f) {
+            out += c;
+        } else if (c == '\t' || c == '\r' || c == '\v' || c == '\f') {
+            out += c == '\t' ? "\\t" : c == '\r' ? "\\r" : c == '\v' ? "\\v" : "\\f";
+        } else {
+            out += {'\\', 'x', kHex[b >> 4], kHex[b & 15]};
+        }
+    }
+    return out;
+}
+
+bool isFraction(std::string_view s) {
+    const std::size_t slash = s.find('/');
+    auto digits = [](std::string_view d) { return !d.empty() && d.find_first_not_of("0123456789") == npos; };
+    return slash != npos && digits(s.substr(0, slash)) && digits(s.substr(slash + 1));
+}
+
+}  // namespace
+
 void Diagnostics::line(std::string_view text) {
-    out.put(text);
+    out.put(escapeControls(text));
     out.lineEnd();
 }
 
 void Diagnostics::badInput(const BadInput& error) {
-    out.put("Bad input: ");
-    out.put(error.message);
-    out.lineEnd();
+    const auto* unknown = dynamic_cast<const UnknownVariable*>(&error);
+    if (fractionsNeedExact && unknown != nullptr && isFraction(unknown->name)) {
+        line("Bad input: Fraction '" + unknown->name + "' needs --exact");
+        return;
+    }
+    line("Bad input: " + error.message);
 }
 
 void Diagnostics::finish() {
@@ -378,10 +411,21 @@ void frameDocument(Loaded& d) {
     d.frame = Frame{text.substr(2, h - 2), text.substr(h + 2, e > h ? e - h - 2 : npos)};
 }
 
-// Reads and frames the document on `in`, and makes its variables. (A
-// normalising pass over the text would run here, before the framing.)
-Loaded loadDocument(std::istream& in) {
-    Loaded d{readDocument(in), std::nullopt, {}, {}};
+// The document in canonical form (--lenient), in a buffer of its own.
+Document canonical(const Document& doc) {
+    const std::string text = normalizeLenient(doc.text());
+    Document out{allocateText(text.size() + 1), text.size()};
+    std::memcpy(out.data.get(), text.data(), text.size());
+    out.data[text.size()] = '\0';
+    return out;
+}
+
+// Reads and frames the document on `in` (with --lenient, rewritten into the
+// canonical form first), and makes its variables.
+Loaded loadDocument(std::istream& in, bool lenient) {
+    Document doc = readDocument(in);
+    if (lenient) doc = canonical(doc);
+    Loaded d{std::move(doc), std::nullopt, {}, {}};
     frameDocument(d);
     if (d.frame) {
         StringList names;
@@ -487,7 +531,7 @@ int filterOne(const Options& o, std::istream& in, Diagnostics& diag) {
         return 1;
     }
     diag.noteWrap(weights.wrapped);
-    const Loaded d = loadDocument(in);
+    const Loaded d = loadDocument(in, o.lenient);
     if (!answerFrame(d, weights.values.size(), o, diag)) return 1;
     DegreeFilterOf<A> query{weights.values, o.rule(), weights.big};
     if (filterPolynomials<A>(d.frame->polyText, d.vars, query, o.reduce, diag) != 0) return 1;
@@ -598,7 +642,7 @@ int filterMany(const Options& o, std::istream& in, Diagnostics& diag) {
     }
     // One flush per answer, not per line.
     diag.out.flushEachLine(false);
-    const Loaded d = loadDocument(in);
+    const Loaded d = loadDocument(in, o.lenient);
     std::optional<StoredOf<A>> stored;
     if (d.frame) {
         stored.emplace(storeDocument<A>(d));
@@ -642,6 +686,7 @@ int dispatch(const Options& o, std::istream& in, Diagnostics& diag) {
         diag.line("Bad input: --max and --min exclude each other");
         return 1;
     }
+    diag.fractionsNeedExact = o.lenient && !o.exact;
     return o.exact ? filter<Exact>(o, in, diag) : filter<Wrapping>(o, in, diag);
 }
 

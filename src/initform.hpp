@@ -573,6 +573,14 @@ void reducePoly(const PolynomialOf<A>& p, PolynomialOf<A>& result);
 template <class A>
 ExponentVectorOf<A> denseKey(std::span<const EntryOf<A>> key, std::size_t dimension);
 
+// --- lenient reading (--lenient) ---
+
+// The document as computer algebra systems print it, rewritten into the
+// canonical text form: white space removed, "**" as '^', and in the
+// polynomial list no leading '+', coefficients out of parentheses, p//q as
+// p/q, and a term's trailing "/digits" moved into its coefficient.
+std::string normalizeLenient(std::string_view text);
+
 // --- command-line driver ---
 
 // The weights of one query as an arithmetic holds them.
@@ -605,6 +613,7 @@ struct Options {
     bool exact = false;
     bool largest = false;  // --max
     bool smallest = false; // --min
+    bool lenient = false;  // --lenient
     // The selection rule the switches ask for.
     Selection rule() const { return largest ? kLargest : (smallest ? kSmallest : kClassic); }
 };
@@ -626,6 +635,9 @@ public:
     void badInput(const BadInput& error);
     // Notes that a number or a sum left 32 bits and wrapped around.
     void noteWrap(bool wrapped) { wrapped_ |= wrapped; }
+    // With --lenient but without --exact, a fraction read as a variable is
+    // reported as a fraction that needs --exact.
+    bool fractionsNeedExact = false;
     bool wrapped() const { return wrapped_; }
     // Writes the warning, if any, to standard error.
     void finish();

@@ -47,7 +47,7 @@ std::vector<Row> hostileRows() {
     using A = std::vector<std::string>;
     return {
         {"crlf_document", [] { return A{"(1,1)"}; }, [] { return S("Q[x,y]{\r\nx+y,\r\nx\r\n}\r\n"); },
-         [] { return S("Bad input: Unknown variable '\rx'\n"); }, 1},
+         [] { return S("Bad input: Unknown variable '\\rx'\n"); }, 1},
         {"crlf_after_brace", [] { return A{"(1,1)"}; }, [] { return S("Q[x,y]{x+y,x}\r\n"); },
          [] { return S("y+x,\nx\n"); }, 0},
         {"single_line_100mb", [] { return A{"(1,1)"}; },

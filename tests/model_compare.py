@@ -68,6 +68,12 @@ class BadInput(Exception):
     pass
 
 
+def esc(text):
+    """A message's control bytes as the binary shows them."""
+    names = {9: b"\\t", 13: b"\\r", 11: b"\\v", 12: b"\\f"}
+    return b"".join(names.get(b, b"\\x%02x" % b) if b < 0x20 or b == 0x7f else bytes([b]) for b in text)
+
+
 WARNING = (b"initform: warning: numbers left the 32-bit range and wrapped around; "
            b"--exact computes them exactly\n")
 
@@ -271,7 +277,7 @@ def model(args, data, truth=False):
     try:
         w = [ar.weight(p) for p in arg[1:len(arg) - 1].split(b",")]
     except BadInput as bad:
-        return b"Bad input: " + bad.args[0] + b"\n", 1, False
+        return b"Bad input: " + esc(bad.args[0]) + b"\n", 1, False
     buf = data.replace(b"\n", b"")
     if buf.find(b"Q[") != 0:
         return b"Bad input: Must start with 'Q['\n", 1, ar.small
@@ -296,7 +302,7 @@ def model(args, data, truth=False):
             if reduce:
                 p = reduce_poly(p, ar)
         except BadInput as bad:
-            out.append(b"Bad input: " + bad.args[0] + b"\n")
+            out.append(b"Bad input: " + esc(bad.args[0]) + b"\n")
             return b"".join(out), 1, ar.small
         out.append(print_poly(p, names))
         if i + 1 < len(polys):
@@ -425,6 +431,40 @@ def run(binary, args, doc):
     return got.stdout, got.returncode, got.stderr
 
 
+WHITE = b" \t\r\f\v"
+
+
+def lenient_variant(r, doc):
+    """The document as other systems print it: white space anywhere, "**"
+    for "^", coefficients in parentheses or written p//q, a fraction moved
+    behind the factors as a trailing division, a leading "+". None for a
+    document that --lenient would read differently from the canonical rules
+    (white space, "**", "//", parentheses, a leading "+" already there)."""
+    joined = doc.replace(b"\n", b"")
+    if any(t in joined for t in (b"**", b"//", b"(", b")", b",+", b"{+", b"--", b"++", b"-+", b"*^", b"^*")) or \
+            any(c in doc for c in WHITE) or b"/\n" in doc or b"\n/" in doc:
+        return None
+    head, sep, rest = doc.partition(b"]{")
+    if not sep or not all(n in NAMES for n in head[2:].replace(b"\n", b"").split(b",")):
+        return None
+
+    def coefficient(m):
+        num, den, factors = m.group(1), m.group(2), m.group(3)
+        if den and factors and r.random() < 0.4:
+            return num + b"*" + factors + b"/" + den
+        frac = num + (b"/" + den if den else b"")
+        form = r.choice([b"(" + frac + b")", frac.replace(b"/", b"//"), frac])
+        return form + (b"*" + factors if factors else b"")
+    rest = re.sub(rb"(?<=[{,+\-])(\d+)(?:/(\d+))?\*([A-Za-z][A-Za-z0-9^*]*)(?=[+\-,}]|$)", coefficient, rest)
+    rest = b"".join(b"**" if c == ord("^") and r.random() < 0.5 else bytes([c]) for c in rest)
+    if r.random() < 0.5:
+        rest = b"+" + rest
+    text = bytearray(head + sep + rest)
+    for _ in range(r.randint(1, 12)):
+        text.insert(r.randrange(len(text) + 1), r.choice(WHITE))
+    return bytes(text)
+
+
 def model_many(vectors, rest, doc):
     """The answers of --weights: the single runs one after another, up to
     the first that fails."""
@@ -444,7 +484,7 @@ def main():
     ap.add_argument("--seed", type=int, default=1)
     ns = ap.parse_args()
     r = random.Random(ns.seed)
-    failures = agreed = warned = many = 0
+    failures = agreed = warned = many = lenients = 0
 
     def fail(what, args, doc, want, got):
         nonlocal failures
@@ -481,6 +521,14 @@ def main():
             # (A failing run may have summed degrees the model never reached.)
             if wrapped[:2] != got[:2] or (got[1] == 0 and wrapped[2] != got[2]):
                 fail(f"case {n}, modes differ", plain, doc, got, wrapped)
+        variant = lenient_variant(r, doc) if n % 3 == 0 else None
+        if variant is not None:
+            # Read leniently, the variant prints what the canonical text prints.
+            lenient = run(ns.binary, args + [b"--lenient"], variant)
+            plain = run(ns.binary, args + [b"--lenient"], doc)
+            lenients += 1
+            if lenient != plain:
+                fail(f"case {n}, --lenient", args, variant, plain, lenient)
         if n % 5 == 0:
             # The same document under several vectors at once.
             vectors = [rand_args(r, dim, kind)[0] for _ in range(r.randint(1, 4))]
@@ -494,7 +542,7 @@ def main():
             if got_many[:2] != want or got_many[2] not in (b"", WARNING):
                 fail(f"case {n}, --weights", [vectors] + rest, doc, want, got_many)
     print(f"{agreed} documents within 31 bits compared in both modes; {warned} runs warned; "
-          f"{many} runs with --weights")
+          f"{many} runs with --weights; {lenients} lenient variants")
     print(f"{ns.count + agreed - failures} passed, {failures} failed")
     return 1 if failures else 0
 
