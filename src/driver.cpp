@@ -411,12 +411,14 @@ void frameDocument(Loaded& d) {
     d.frame = Frame{text.substr(2, h - 2), text.substr(h + 2, e > h ? e - h - 2 : npos)};
 }
 
-// The document in canonical form (--lenient), in a buffer of its own.
-Document canonical(const Document& doc) {
-    const std::string text = normalizeLenient(doc.text());
-    Document out{allocateText(text.size() + 1), text.size()};
-    std::memcpy(out.data.get(), text.data(), text.size());
-    out.data[text.size()] = '\0';
+// The document in canonical form (--lenient): itself when it is canonical,
+// else a buffer of its own.
+Document canonical(Document doc) {
+    const std::optional<std::string> text = normalizeLenient(doc.text());
+    if (!text) return doc;
+    Document out{allocateText(text->size() + 1), text->size()};
+    std::memcpy(out.data.get(), text->data(), text->size());
+    out.data[text->size()] = '\0';
     return out;
 }
 
@@ -424,7 +426,7 @@ Document canonical(const Document& doc) {
 // canonical form first), and makes its variables.
 Loaded loadDocument(std::istream& in, bool lenient) {
     Document doc = readDocument(in);
-    if (lenient) doc = canonical(doc);
+    if (lenient) doc = canonical(std::move(doc));
     Loaded d{std::move(doc), std::nullopt, {}, {}};
     frameDocument(d);
     if (d.frame) {

@@ -579,7 +579,8 @@ ExponentVectorOf<A> denseKey(std::span<const EntryOf<A>> key, std::size_t dimens
 // canonical text form: white space removed, "**" as '^', and in the
 // polynomial list no leading '+', coefficients out of parentheses, p//q as
 // p/q, and a term's trailing "/digits" moved into its coefficient.
-std::string normalizeLenient(std::string_view text);
+// nullopt when the text is canonical already.
+std::optional<std::string> normalizeLenient(std::string_view text);
 
 // --- command-line driver ---
 

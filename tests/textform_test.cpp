@@ -256,3 +256,51 @@ TEST(PolynomialText, LongPolynomialCombinesAndKeepsKeyOrder) {
 
 }  // namespace
 }  // namespace initform::test
+
+namespace initform::test {
+namespace {
+
+TEST(Lenient, SeesEveryFormAtEveryOffset) {
+    // A canonical text is left alone; a lenient form anywhere in it, at
+    // every offset across the 16-byte blocks of the scan, is rewritten.
+    const std::string canonical = "Q[x,y]{x*y+x^2-3*y*x+x*x*y+y^2*x^3-x,x^12*y}";
+    EXPECT_EQ(normalizeLenient(canonical), std::nullopt);
+    for (const char blank : {' ', '\t', '\r', '\f', '\v'}) {
+        for (std::size_t at = 0; at <= canonical.size(); ++at) {
+            std::string lenient = canonical;
+            lenient.insert(at, 1, blank);
+            const std::optional<std::string> got = normalizeLenient(lenient);
+            ASSERT_TRUE(got.has_value()) << "offset " << at;
+            EXPECT_EQ(*got, canonical) << "offset " << at;
+        }
+    }
+    // "**" and a leading '+' after ',' are seen wherever they stand.
+    for (std::size_t at = 8; at + 1 < canonical.size(); ++at) {
+        if (canonical[at] != '^') continue;
+        std::string lenient = canonical;
+        lenient.replace(at, 1, "**");
+        EXPECT_EQ(normalizeLenient(lenient).value_or(""), canonical) << "offset " << at;
+    }
+    EXPECT_EQ(normalizeLenient("Q[x]{x,+x}").value_or(""), "Q[x]{x,x}");
+    EXPECT_EQ(normalizeLenient("Q[x]{+x}").value_or(""), "Q[x]{x}");
+}
+
+TEST(Lenient, RewritesTerms) {
+    const struct {
+        const char* in;
+        const char* out;
+    } rows[] = {
+        {"Q[d,x]{(10/9)*d^2-(1/10)*x+(3)*x+(4)}", "Q[d,x]{10/9*d^2-1/10*x+3*x+4}"},
+        {"Q[x]{1//2*x}", "Q[x]{1/2*x}"},
+        {"Q[x]{x/10,-x/10,6*x^2/5,1/2*x/3}", "Q[x]{1/10*x,-1/10*x,6/5*x^2,1/6*x}"},
+        {"Q[x]{(3)x}", "Q[x]{(3)x}"},                 // not a coefficient: left for the reader to report
+        {"Q[x]{x/y}", "Q[x]{x/y}"},                   // no digits after '/'
+        {"Q[x]{x*2/3*x}", "Q[x]{x*2/3*x}"},           // the '/' is not at the term's end
+        {"Q[x]{x+-(1/2)*x}", "Q[x]{x+-1/2*x}"},
+        {"Q[x}]{(2)*x}", "Q[x}]{(2)*x}"},             // a '}' before the list: nothing to rewrite
+    };
+    for (const auto& row : rows) EXPECT_EQ(normalizeLenient(row.in).value_or(row.in), row.out) << row.in;
+}
+
+}  // namespace
+}  // namespace initform::test
