@@ -57,7 +57,7 @@ constexpr std::string_view kNeedWeightsFile = "Need argument: weights file.";
 #endif
 
 constexpr std::string_view kUsage[] = {
-    "Usage: initform VECTOR [--reduce] [--ring] [--exact] [--max | --min] < DOCUMENT",
+    "Usage: initform VECTOR [--reduce] [--ring] [--exact] [--max | --min] [--lenient] < DOCUMENT",
     "       initform --weights FILE [switches] < DOCUMENT",
     "Prints the initial form of each polynomial of DOCUMENT with respect to the",
     "integer weight vector VECTOR: its terms of largest weighted degree (0 or more).",
@@ -72,11 +72,14 @@ constexpr std::string_view kUsage[] = {
     "  --max      the textbook initial form: the terms of largest degree, whatever",
     "             its sign; coefficients that cancel to 0 are no terms",
     "  --min      the same with the smallest degree (the tropical convention)",
+    "  --lenient  read what computer algebra systems print: white space anywhere,",
+    "             ** for ^, a leading +, (10/9)*x, 1//2*x, x/10 (fractions need",
+    "             --exact); with Singular set short=0 first",
     "  --weights FILE  one weight vector per line of FILE, over one reading of",
     "             DOCUMENT: each answer as its own run prints it, the next line of",
     "             FILE read only once the answer is written (FILE may be a pipe);",
     "             the run stops after the first answer that fails",
-    "With --exact, --max or --min the switches count in any position after VECTOR",
+    "With --exact, --max, --min or --lenient the switches count in any position after VECTOR",
     "(or FILE), otherwise only in the next two. --max and --min exclude each other.",
     "Example: for x^2+y^2+2*x+2*y and the weights (-1,-1) the classic rule prints 0,",
     "--max prints 2*y+2*x and --min prints y^2+x^2.",
