@@ -1,10 +1,9 @@
 #!/usr/bin/env python3
 """Compares --max and --min with Singular on real bases: for each polynomial
-f and weight vector w, --max must print the terms of f - jet(f, deg(f,w)-1, w)
-and --min those of jet(f, m, w) for the least m where that is not 0.
-Singular's weighted jet takes positive weights only, so the vectors here are
-positive. Skips itself (exit 0, a notice) when Singular is not installed.
-Prints how many initial forms agreed.
+f and weight vector w (of mixed signs), --max must print the terms of
+f - jet(f, deg(f,w)-1, w), and --min the same for -w. Skips itself (exit 0,
+a notice) when Singular is not installed. Prints how many initial forms
+agreed.
 
 usage: singular_check.py INITFORM DATA_DIR [--vectors 6]
 """
@@ -26,13 +25,14 @@ def terms(text):
     return sorted(t for t in text.split("+") if t)
 
 
-def singular_forms(names, polys, w, smallest):
-    """The textbook initial forms by Singular, one line per polynomial."""
-    script = [f"ring r = 0, ({','.join(names)}), dp;", "short = 0;", f"intvec w = {','.join(map(str, w))};"]
+def singular_forms(names, polys, w):
+    """The textbook initial forms by Singular (largest degree), one line per
+    polynomial."""
+    script = [f"ring r = 0, ({','.join(names)}), dp;", "short = 0;", f"intvec w__ = {','.join(map(str, w))};"]
+    # (The names of the script's own values cannot clash with ring variables.)
     for f in polys:
-        form = ("int m = 0; while (jet(f, m, w) == 0) { m++; } \"@@\" + string(jet(f, m, w)); kill m;" if smallest
-                else "\"@@\" + string(f - jet(f, deg(f, w) - 1, w));")
-        script.append(f"poly f = {f}; if (f == 0) {{ \"@@0\"; }} else {{ {form} }} kill f;")
+        form = "\"@@\" + string(p__ - jet(p__, deg(p__, w__) - 1, w__));"
+        script.append(f"poly p__ = {f}; if (p__ == 0) {{ \"@@0\"; }} else {{ {form} }} kill p__;")
     script.append("quit;")
     out = subprocess.run(["Singular", "-q", "--no-rc"], input="\n".join(script), capture_output=True, text=True)
     # Long lines may be broken: the forms are told apart by their marks.
@@ -59,9 +59,9 @@ def main():
         names = head[2:].split(",")
         polys = body.split("}", 1)[0].split(",")
         for _ in range(ns.vectors):
-            w = [r.randint(1, 9) for _ in names]
-            for switch in ("--max", "--min"):
-                want = singular_forms(names, polys, w, switch == "--min")
+            w = [r.randint(-9, 9) for _ in names]
+            for switch, sign in (("--max", 1), ("--min", -1)):
+                want = singular_forms(names, polys, [sign * x for x in w])
                 got = subprocess.run([ns.initform, "(" + ",".join(map(str, w)) + ")", switch, "--exact"],
                                      input=doc.encode(), capture_output=True).stdout.decode().split(",\n")
                 for k, (a, b) in enumerate(zip(want, got)):
