@@ -76,9 +76,13 @@ std::vector<Row> hostileRows() {
          },
          [] { return S("2147483647*x^2147483647,\n-2147483648*x,\n0*x,\n-2147483648*x,\nx,\nx,\n1,\n-2147483648\n"); },
          0, true},
-        // A full-sized name table (64 names) must still end its search.
+        // A name table of 64 names must still end its search for an unknown
+        // name, of each length that takes its own path.
         {"unknown_among_64_names", [] { return A{"(" + repeat("0,", 63) + "0)"}; },
-         [] { return "Q[" + names(64) + "]{v63+q}"; }, [] { return S("Bad input: Unknown variable 'q'\n"); }, 1},
+         [] { return "Q[" + names(64) + "]{v63+vvv}"; }, [] { return S("Bad input: Unknown variable 'vvv'\n"); }, 1},
+        {"unknown_long_among_64_names", [] { return A{"(" + repeat("0,", 63) + "0)"}; },
+         [] { return "Q[" + names(64) + "]{v63+vvvvvvvvvv}"; },
+         [] { return S("Bad input: Unknown variable 'vvvvvvvvvv'\n"); }, 1},
         {"unknown_halfway", [] { return A{"(1)"}; },
          [] { return "Q[x]{" + repeat("x,", 500) + "q," + repeat("x,", 499) + "x}"; },
          [] { return repeat("x,\n", 500) + "Bad input: Unknown variable 'q'\n"; }, 1},
