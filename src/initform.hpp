@@ -124,8 +124,6 @@ struct Wrapping {
         v = static_cast<Exponent>(static_cast<std::uint32_t>(v) - static_cast<std::uint32_t>(g));
         return true;
     }
-    // An exponent or weight read from text; nullopt when out of range (never).
-    static std::optional<Exponent> readInteger(std::string_view text);
     // An exponent of at most kSafeDigits digits.
     static Exponent exponentFromDigits(std::uint64_t value) {
         return static_cast<Exponent>(static_cast<std::uint32_t>(value));

@@ -108,8 +108,6 @@ std::optional<std::int64_t> readExact64(std::string_view text) {
 
 // --- Wrapping ---
 
-std::optional<std::int32_t> Wrapping::readInteger(std::string_view text) { return readNumber(text); }
-
 std::uint64_t Wrapping::spreadLimit(std::span<const Weight> weights) {
     std::uint64_t m = 1;
     for (const Weight w : weights) m = std::max(m, w < 0 ? 0 - static_cast<std::uint64_t>(w) : static_cast<std::uint64_t>(w));
