@@ -232,35 +232,6 @@ WeightsOf<Wrapping> readWeights<Wrapping>(std::string_view arg) {
     return w;
 }
 
-namespace {
-
-bool isDigitChar(char c) { return c >= '0' && c <= '9'; }
-
-// A weight as --exact reads it: white space, a sign and digits as strtol
-// reads them (no digits is 0), then '/' and at least one digit for a
-// fraction; the rest is ignored.
-mpq_class readRationalWeight(std::string_view piece) {
-    std::size_t i = 0;
-    while (i < piece.size() && (piece[i] == ' ' || (piece[i] >= '\t' && piece[i] <= '\r'))) ++i;
-    const bool negative = i < piece.size() && piece[i] == '-';
-    if (i < piece.size() && (piece[i] == '+' || piece[i] == '-')) ++i;
-    const std::size_t num = i;
-    while (i < piece.size() && isDigitChar(piece[i])) ++i;
-    mpq_class q;
-    if (i > num) q.get_num().set_str(std::string(piece.substr(num, i - num)), 10);
-    if (i > num && i + 1 < piece.size() && piece[i] == '/' && isDigitChar(piece[i + 1])) {
-        std::size_t end = i + 1;
-        while (end < piece.size() && isDigitChar(piece[end])) ++end;
-        q.get_den().set_str(std::string(piece.substr(i + 1, end - i - 1)), 10);
-        if (q.get_den() == 0) throw ZeroDenominator(piece);
-        q.canonicalize();
-    }
-    if (negative) q = -q;
-    return q;
-}
-
-}  // namespace
-
 template <>
 WeightsOf<Exact> readWeights<Exact>(std::string_view arg) {
     StringList pieces;
@@ -269,7 +240,7 @@ WeightsOf<Exact> readWeights<Exact>(std::string_view arg) {
     exact.reserve(pieces.size());
     mpz_class scale = 1;  // the least common multiple of the denominators
     for (std::string_view piece : pieces) {
-        exact.push_back(readRationalWeight(piece));
+        exact.push_back(readRational(piece));
         mpz_lcm(scale.get_mpz_t(), scale.get_mpz_t(), exact.back().get_den_mpz_t());
     }
     WeightsOf<Exact> w;
@@ -348,12 +319,6 @@ std::string escapeControls(std::string_view text) {
     return out;
 }
 
-bool isFraction(std::string_view s) {
-    const std::size_t slash = s.find('/');
-    auto digits = [](std::string_view d) { return !d.empty() && d.find_first_not_of("0123456789") == npos; };
-    return slash != npos && digits(s.substr(0, slash)) && digits(s.substr(slash + 1));
-}
-
 }  // namespace
 
 void Diagnostics::line(std::string_view text) {
@@ -363,7 +328,7 @@ void Diagnostics::line(std::string_view text) {
 
 void Diagnostics::badInput(const BadInput& error) {
     const auto* unknown = dynamic_cast<const UnknownVariable*>(&error);
-    if (fractionsNeedExact && unknown != nullptr && isFraction(unknown->name)) {
+    if (fractionsNeedExact && unknown != nullptr && isFractionText(unknown->name)) {
         line("Bad input: Fraction '" + unknown->name + "' needs --exact");
         return;
     }
@@ -526,19 +491,26 @@ int filterPolynomials(std::string_view polyText, const Variables& vars, DegreeFi
     return status;
 }
 
+// The weights of a vector text, or nullopt after reporting why there are none.
 template <class A>
-int filterOne(const Options& o, std::istream& in, Diagnostics& diag) {
-    WeightsOf<A> weights;
+std::optional<WeightsOf<A>> readQueryWeights(std::string_view vector, Diagnostics& diag) {
     try {
-        weights = readWeights<A>(o.vector);  // before the input is read
+        WeightsOf<A> weights = readWeights<A>(vector);
+        diag.noteWrap(weights.wrapped);
+        return weights;
     } catch (const BadInput& error) {
         diag.badInput(error);
-        return 1;
+        return std::nullopt;
     }
-    diag.noteWrap(weights.wrapped);
+}
+
+template <class A>
+int filterOne(const Options& o, std::istream& in, Diagnostics& diag) {
+    const std::optional<WeightsOf<A>> weights = readQueryWeights<A>(o.vector, diag);  // before the input is read
+    if (!weights) return 1;
     const Loaded d = loadDocument(in, o.lenient);
-    if (!answerFrame(d, weights.values.size(), o, diag)) return 1;
-    DegreeFilterOf<A> query{weights.values, o.rule(), weights.big};
+    if (!answerFrame(d, weights->values.size(), o, diag)) return 1;
+    DegreeFilterOf<A> query{weights->values, o.rule(), weights->big};
     if (filterPolynomials<A>(d.frame->polyText, d.vars, query, o.reduce, diag) != 0) return 1;
     return answerEnd(o, diag.out);
 }
@@ -554,6 +526,15 @@ struct StoredOf {
     std::optional<std::string> error;  // the message reading stopped with
     bool wrapped = false;              // default mode: a number read wrapped
 };
+
+// Appends a copy of `from`'s term t to `to`, whose index it leaves alone:
+// the terms copied have distinct keys already.
+template <class A>
+void appendTerm(const PolynomialOf<A>& from, const TermOf<A>& t, PolynomialOf<A>& to) {
+    const std::span<const EntryOf<A>> key = keyOf(from, t);
+    to.terms.push_back({to.entries.size(), t.count, A::copyCoeff(from.pool, t.coeff, to.pool)});
+    to.entries.insert(to.entries.end(), key.begin(), key.end());
+}
 
 template <class A>
 StoredOf<A> storeDocument(const Loaded& d) {
@@ -578,11 +559,7 @@ StoredOf<A> storeDocument(const Loaded& d) {
             s.error = error.message;
             break;
         }
-        for (const TermOf<A>& t : p.terms) {
-            const std::span<const EntryOf<A>> key = keyOf(p, t);
-            s.terms.terms.push_back({s.terms.entries.size(), t.count, A::copyCoeff(p.pool, t.coeff, s.terms.pool)});
-            s.terms.entries.insert(s.terms.entries.end(), key.begin(), key.end());
-        }
+        for (const TermOf<A>& t : p.terms) appendTerm(p, t, s.terms);
         s.ends.push_back(s.terms.terms.size());
         if (comma == npos) break;
         pos = comma + 1;
@@ -603,12 +580,7 @@ int answerStored(const StoredOf<A>& s, const Variables& vars, const DegreeFilter
     for (std::size_t k = 0; k < s.ends.size(); ++k) {
         diag.noteWrap(selectInitial(s.terms, k == 0 ? 0 : s.ends[k - 1], s.ends[k], query, chosen));
         clearPoly(q);
-        for (std::size_t c : chosen) {
-            const TermOf<A>& t = s.terms.terms[c];
-            const std::span<const EntryOf<A>> key = keyOf(s.terms, t);
-            q.terms.push_back({q.entries.size(), t.count, A::copyCoeff(s.terms.pool, t.coeff, q.pool)});
-            q.entries.insert(q.entries.end(), key.begin(), key.end());
-        }
+        for (std::size_t c : chosen) appendTerm(s.terms, s.terms.terms[c], q);
         if (reduce) reducePoly(q, reduced);
         printPoly(reduce ? reduced : q, vars.names, w);
         if (k + 1 == s.ends.size() && !s.error) return 0;
@@ -624,16 +596,10 @@ int answerStored(const StoredOf<A>& s, const Variables& vars, const DegreeFilter
 template <class A>
 int answerVector(std::string_view vector, const Loaded& d, const StoredOf<A>* stored, const Options& o,
                  Diagnostics& diag) {
-    WeightsOf<A> weights;
-    try {
-        weights = readWeights<A>(vector);
-    } catch (const BadInput& error) {
-        diag.badInput(error);
-        return 1;
-    }
-    diag.noteWrap(weights.wrapped);
-    if (!answerFrame(d, weights.values.size(), o, diag)) return 1;
-    const DegreeFilterOf<A> query{weights.values, o.rule(), weights.big};
+    const std::optional<WeightsOf<A>> weights = readQueryWeights<A>(vector, diag);
+    if (!weights) return 1;
+    if (!answerFrame(d, weights->values.size(), o, diag)) return 1;
+    const DegreeFilterOf<A> query{weights->values, o.rule(), weights->big};
     if (answerStored<A>(*stored, d.vars, query, o.reduce, diag) != 0) return 1;
     return answerEnd(o, diag.out);
 }

@@ -265,6 +265,11 @@ struct Exact {
 // its value leaves the signed 64-bit range.
 std::optional<std::int64_t> readExact64(std::string_view text);
 
+// Reads a number as readExact64 does, of any size, and when its digits are
+// followed by '/' and more digits, the fraction they make. Throws
+// ZeroDenominator (naming the whole text) for a denominator of 0.
+mpq_class readRational(std::string_view text);
+
 template <class A>
 struct EntryOf;
 // The exact degree of a term under weights of any size.
@@ -579,6 +584,8 @@ ExponentVectorOf<A> denseKey(std::span<const EntryOf<A>> key, std::size_t dimens
 // p/q, and a term's trailing "/digits" moved into its coefficient.
 // nullopt when the text is canonical already.
 std::optional<std::string> normalizeLenient(std::string_view text);
+// True for digits '/' digits, the text of a fraction.
+bool isFractionText(std::string_view text);
 
 // --- command-line driver ---
 

@@ -28,10 +28,7 @@ bool isDigits(std::string_view s) {
 }
 
 // digits, or digits '/' digits.
-bool isNumber(std::string_view s) {
-    const std::size_t slash = s.find('/');
-    return slash == npos ? isDigits(s) : isDigits(s.substr(0, slash)) && isDigits(s.substr(slash + 1));
-}
+bool isNumber(std::string_view s) { return isDigits(s) || isFractionText(s); }
 
 // Whether a byte, or a byte after `previous`, may need the lenient pass:
 // a byte below '0' other than '*', '+', ',' and '-' (white space, '(',
@@ -157,6 +154,11 @@ void rewritePolynomial(std::string_view poly, std::string& out) {
 }
 
 }  // namespace
+
+bool isFractionText(std::string_view text) {
+    const std::size_t slash = text.find('/');
+    return slash != npos && isDigits(text.substr(0, slash)) && isDigits(text.substr(slash + 1));
+}
 
 std::optional<std::string> normalizeLenient(std::string_view text) {
     if (!needsPass(text)) return std::nullopt;

@@ -94,6 +94,24 @@ std::int32_t readNumber(std::string_view text) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(readNumber64(text)));
 }
 
+mpq_class readRational(std::string_view text) {
+    const Magnitude m = skipToDigits(text);
+    std::size_t i = m.digits;
+    while (i < text.size() && isDigit(text[i])) ++i;
+    mpq_class q;
+    if (i == m.digits) return q;  // no digits: 0, whatever follows
+    q.get_num().set_str(std::string(text.substr(m.digits, i - m.digits)), 10);
+    if (i + 1 < text.size() && text[i] == '/' && isDigit(text[i + 1])) {
+        std::size_t end = i + 1;
+        while (end < text.size() && isDigit(text[end])) ++end;
+        q.get_den().set_str(std::string(text.substr(i + 1, end - i - 1)), 10);
+        if (q.get_den() == 0) throw ZeroDenominator(text);
+        q.canonicalize();
+    }
+    if (m.negative) q = -q;
+    return q;
+}
+
 std::optional<std::int64_t> readExact64(std::string_view text) {
     const Magnitude m = skipToDigits(text);
     const std::uint64_t limit = m.negative ? std::uint64_t{1} << 63 : (std::uint64_t{1} << 63) - 1;
