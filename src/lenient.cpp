@@ -105,6 +105,7 @@ void rewriteTerm(std::string_view term, std::string& out) {
     }
     std::string_view coeff;
     std::string_view factors = term;
+    bool star = false;  // a '*' follows the coefficient, even before an empty factor
     if (!term.empty() && term[0] == '(') {
         // (p) or (p/q), then '*' and the factors or nothing.
         const std::size_t close = term.find(')');
@@ -114,12 +115,14 @@ void rewriteTerm(std::string_view term, std::string& out) {
             return;
         }
         coeff = term.substr(1, close - 1);
-        factors = after.empty() ? after : after.substr(1);
+        star = !after.empty();
+        factors = star ? after.substr(1) : after;
     } else {
         const std::string_view first = term.substr(0, term.find('*'));
         if (isNumber(first)) {
             coeff = first;
-            factors = term.size() > first.size() ? term.substr(first.size() + 1) : std::string_view{};
+            star = term.size() > first.size();
+            factors = star ? term.substr(first.size() + 1) : std::string_view{};
         }
     }
     // A trailing "/digits" after a variable factor divides the coefficient.
@@ -131,7 +134,7 @@ void rewriteTerm(std::string_view term, std::string& out) {
         return;
     }
     out += coeff;
-    if (!coeff.empty() && !factors.empty()) out += '*';
+    if (star) out += '*';
     out += factors;
 }
 

@@ -444,6 +444,8 @@ def lenient_variant(r, doc):
     if any(t in joined for t in (b"**", b"//", b"(", b")", b",+", b"{+", b"--", b"++", b"-+", b"*^", b"^*")) or \
             any(c in doc for c in WHITE) or b"/\n" in doc or b"\n/" in doc:
         return None
+    if joined.count(b"]{") != 1:
+        return None  # a "{" inside the list would take a coefficient's parentheses
     head, sep, rest = doc.partition(b"]{")
     if not sep or not all(n in NAMES for n in head[2:].replace(b"\n", b"").split(b",")):
         return None

@@ -297,6 +297,7 @@ TEST(Lenient, RewritesTerms) {
         {"Q[x]{x/y}", "Q[x]{x/y}"},                   // no digits after '/'
         {"Q[x]{x*2/3*x}", "Q[x]{x*2/3*x}"},           // the '/' is not at the term's end
         {"Q[x]{x+-(1/2)*x}", "Q[x]{x+-1/2*x}"},
+        {"Q[x]{(2)*x+3*,(4)*}", "Q[x]{2*x+3*,4*}"},     // an empty last factor stays for the reader to report
         {"Q[x}]{(2)*x}", "Q[x}]{(2)*x}"},             // a '}' before the list: nothing to rewrite
     };
     for (const auto& row : rows) EXPECT_EQ(normalizeLenient(row.in).value_or(row.in), row.out) << row.in;
