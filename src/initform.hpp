@@ -555,6 +555,9 @@ template <class A>
 void transformToInitial(PolynomialOf<A>& p, const DegreeFilterOf<A>& query);
 template <class A>
 void transformToInitial(PolynomialOf<A>& p, std::span<const typename A::Weight> weights);
+// The weighted degree of a term under a query's weights, of any size.
+template <class A>
+typename A::Degree degreeOf(std::span<const EntryOf<A>> key, const DegreeFilterOf<A>& query);
 // The rank of a term under a query: its degree, or the complement for the smallest.
 template <class A>
 typename A::Degree rankOf(std::span<const EntryOf<A>> key, const DegreeFilterOf<A>& query);

@@ -38,6 +38,14 @@ Magnitude skipToDigits(std::string_view text) {
     return m;
 }
 
+// The largest magnitude among the weights (0 for none), without overflow.
+template <class W>
+std::uint64_t largestMagnitude(std::span<const W> weights) {
+    std::uint64_t m = 0;
+    for (const W w : weights) m = std::max(m, w < 0 ? 0 - static_cast<std::uint64_t>(w) : static_cast<std::uint64_t>(w));
+    return m;
+}
+
 static_assert(sizeof(long) == 8, "GMP's long must hold a 64-bit integer");
 
 mpz_class toMpz(Int128 v) {
@@ -127,8 +135,7 @@ std::optional<std::int64_t> readExact64(std::string_view text) {
 // --- Wrapping ---
 
 std::uint64_t Wrapping::spreadLimit(std::span<const Weight> weights) {
-    std::uint64_t m = 1;
-    for (const Weight w : weights) m = std::max(m, w < 0 ? 0 - static_cast<std::uint64_t>(w) : static_cast<std::uint64_t>(w));
+    const std::uint64_t m = std::max<std::uint64_t>(1, largestMagnitude(weights));
     const std::uint64_t limit = (std::uint64_t{1} << 31) / kFewFactors / m;
     // Exponents of one digit stay out of the spread: with them in bounds,
     // any exponent of several digits is checked; without, every term is.
@@ -157,10 +164,7 @@ std::optional<std::int64_t> Exact::readInteger(std::string_view text) { return r
 std::size_t Exact::fastFactors(std::span<const Weight> weights) {
     // With |e| <= 2^32 and |w| <= m, fewer than (2^31 - 1) / m products
     // sum to less than 2^63 in magnitude.
-    std::uint64_t m = 0;
-    for (const Weight w : weights) {
-        m = std::max(m, w < 0 ? 0 - static_cast<std::uint64_t>(w) : static_cast<std::uint64_t>(w));
-    }
+    const std::uint64_t m = largestMagnitude(weights);
     constexpr std::uint64_t kLimit = (std::uint64_t{1} << 31) - 1;
     return m == 0 ? kSpreadFactors : std::min<std::size_t>(kSpreadFactors, kLimit / m);
 }

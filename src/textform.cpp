@@ -439,7 +439,7 @@ typename A::Degree TermReader<A>::degreeOf(const DegreeSum& sum, bool fast, Fact
     } else {
         if (fast) [[likely]] return Degree{static_cast<std::int64_t>(sum), std::nullopt};
         const std::span<const EntryOf<A>> key(factors.data(), factors.count);
-        return filter.bigWeights.empty() ? dot<A>(key, filter.weights) : bigDot(key, filter.bigWeights);
+        return initform::degreeOf<A>(key, filter);
     }
 }
 
