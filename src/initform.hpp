@@ -555,9 +555,15 @@ template <class A>
 void transformToInitial(PolynomialOf<A>& p, const DegreeFilterOf<A>& query);
 template <class A>
 void transformToInitial(PolynomialOf<A>& p, std::span<const typename A::Weight> weights);
-// The weighted degree of a term under a query's weights, of any size.
+// The weighted degree of a term under a query's weights, of any size
+// (inline: the reader calls it for every term it sums again).
 template <class A>
-typename A::Degree degreeOf(std::span<const EntryOf<A>> key, const DegreeFilterOf<A>& query);
+typename A::Degree degreeOf(std::span<const EntryOf<A>> key, const DegreeFilterOf<A>& query) {
+    if constexpr (A::exact) {
+        if (!query.bigWeights.empty()) return bigDot(key, query.bigWeights);
+    }
+    return dot<A>(key, query.weights);
+}
 // The rank of a term under a query: its degree, or the complement for the smallest.
 template <class A>
 typename A::Degree rankOf(std::span<const EntryOf<A>> key, const DegreeFilterOf<A>& query);

@@ -141,14 +141,6 @@ typename A::Degree dot(std::span<const EntryOf<A>> key, std::span<const typename
 }
 
 template <class A>
-typename A::Degree degreeOf(std::span<const EntryOf<A>> key, const DegreeFilterOf<A>& query) {
-    if constexpr (A::exact) {
-        if (!query.bigWeights.empty()) return bigDot(key, query.bigWeights);
-    }
-    return dot<A>(key, query.weights);
-}
-
-template <class A>
 typename A::Degree rankOf(std::span<const EntryOf<A>> key, const DegreeFilterOf<A>& query) {
     return A::rank(degreeOf<A>(key, query), query.rule.smallest);
 }
@@ -302,7 +294,6 @@ ExponentVectorOf<A> denseKey(std::span<const EntryOf<A>> key, std::size_t dimens
     template void transformToInitial<A>(PolynomialOf<A>&, std::span<const A::Weight>);               \
     template void transformToInitial<A>(PolynomialOf<A>&, const DegreeFilterOf<A>&);                 \
     template A::Degree rankOf<A>(std::span<const EntryOf<A>>, const DegreeFilterOf<A>&);             \
-    template A::Degree degreeOf<A>(std::span<const EntryOf<A>>, const DegreeFilterOf<A>&);           \
     template bool dropZeroTerms<A>(PolynomialOf<A>&);                                                \
     template bool selectInitial<A>(const PolynomialOf<A>&, std::size_t, std::size_t, const DegreeFilterOf<A>&, \
                                    std::vector<std::size_t>&);                                       \
