@@ -232,10 +232,12 @@ WeightsOf<Wrapping> readWeights<Wrapping>(std::string_view arg) {
     return w;
 }
 
-template <>
-WeightsOf<Exact> readWeights<Exact>(std::string_view arg) {
-    StringList pieces;
-    populate(pieces, arg.substr(1, arg.size() - 2), ',');
+namespace {
+
+// Weights that are fractions or leave 64 bits: scaled by the least common
+// multiple of their denominators to integers, kept as GMP integers unless
+// they all fit in 64 bits after all.
+WeightsOf<Exact> readRationalWeights(const StringList& pieces) {
     std::vector<mpq_class> exact;
     exact.reserve(pieces.size());
     mpz_class scale = 1;  // the least common multiple of the denominators
@@ -255,6 +257,24 @@ WeightsOf<Exact> readWeights<Exact>(std::string_view arg) {
         w.big.clear();
     } else {
         w.values.assign(w.big.size(), 0);
+    }
+    return w;
+}
+
+}  // namespace
+
+template <>
+WeightsOf<Exact> readWeights<Exact>(std::string_view arg) {
+    StringList pieces;
+    populate(pieces, arg.substr(1, arg.size() - 2), ',');
+    WeightsOf<Exact> w;
+    w.values.reserve(pieces.size());
+    for (std::string_view piece : pieces) {
+        // The usual weights, integers of 64 bits, need no rational arithmetic
+        // (without a '/' a piece reads as the same integer either way).
+        const std::optional<std::int64_t> v = piece.find('/') == npos ? readExact64(piece) : std::nullopt;
+        if (!v) return readRationalWeights(pieces);
+        w.values.push_back(*v);
     }
     return w;
 }
