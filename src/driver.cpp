@@ -552,7 +552,10 @@ struct StoredOf {
 template <class A>
 void appendTerm(const PolynomialOf<A>& from, const TermOf<A>& t, PolynomialOf<A>& to) {
     const std::span<const EntryOf<A>> key = keyOf(from, t);
-    to.terms.push_back({to.entries.size(), t.count, A::copyCoeff(from.pool, t.coeff, to.pool)});
+    // Inserted at the end rather than pushed back: a push_back here would
+    // share one out-of-line copy of vector::push_back with the reader's
+    // insertTerm, which would then pay a call for every term it keeps.
+    to.terms.insert(to.terms.end(), TermOf<A>{to.entries.size(), t.count, A::copyCoeff(from.pool, t.coeff, to.pool)});
     to.entries.insert(to.entries.end(), key.begin(), key.end());
 }
 
