@@ -396,6 +396,15 @@ struct DegreeFilterOf {
             floor = rule.floorAtZero ? 0 : A::lowest();
         }
     }
+    // Raises the floor to the rank of a term kept. In exact mode a floor
+    // beyond 64 bits keeps in `small` the 64-bit value nearest to it, so
+    // that the reader compares a 64-bit rank with `small` alone.
+    void raise(typename A::Degree&& rank) {
+        floor = std::move(rank);
+        if constexpr (A::exact) {
+            if (floor.big) [[unlikely]] floor.small = sgn(*floor.big) < 0 ? INT64_MIN : INT64_MAX;
+        }
+    }
     std::span<const typename A::Weight> weights;
     Selection rule;
     // Exact mode: the weights themselves when some leave 64 bits (`weights`

@@ -448,9 +448,9 @@ typename A::Degree TermReader<A>::degreeOf(const DegreeSum& sum, bool fast, Fact
 template <class A>
 bool TermReader<A>::below(const DegreeSum& sum, bool fast, Factors<A>& factors) const {
     if constexpr (A::exact) {
-        if (fast && !filter.floor.big) [[likely]] {
-            return (static_cast<std::int64_t>(sum) ^ filter.rankMask) < filter.floor.small;
-        }
+        // A fast rank lies strictly between the 64-bit extremes, where a
+        // floor beyond 64 bits keeps its `small` (DegreeFilterOf::raise).
+        if (fast) [[likely]] return (static_cast<std::int64_t>(sum) ^ filter.rankMask) < filter.floor.small;
         return A::rank(degreeOf(sum, fast, factors), filter.rule.smallest) < filter.floor;
     } else {
         return (static_cast<Degree>(sum) ^ static_cast<Degree>(filter.rankMask)) < filter.floor;
@@ -551,7 +551,7 @@ void TermReader<A>::keepTerm(std::string_view termText, const CoeffText& c, Degr
     if (filter.floor < rank) {
         // Everything read so far has a lower rank: start afresh.
         clearPoly(p);
-        filter.floor = std::move(rank);
+        filter.raise(std::move(rank));
     }
     p.entries.insert(p.entries.end(), key, key + *count);
     insertTerm(p, *count, A::makeCoeff(p.pool, c));
