@@ -630,8 +630,14 @@ bool printVars(std::span<const EntryOf<A>> key, bool star, const StringList& nam
     return star;
 }
 
+// The driver prints every answer through printPoly, from another unit:
+// link-time optimisation inlines it there, as the attribute asks. (GCC
+// warns that a function not declared inline might not be inlinable; it is
+// declared as an ordinary function so that every unit sees one definition.)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wattributes"
 template <class A>
-[[gnu::always_inline]] inline void printPoly(const PolynomialOf<A>& p, const StringList& names, Writer& out) {
+[[gnu::always_inline]] void printPoly(const PolynomialOf<A>& p, const StringList& names, Writer& out) {
     if (p.terms.empty()) {
         out.put('0');
         return;
@@ -662,6 +668,7 @@ template <class A>
         out.spillIfLarge();
     }
 }
+#pragma GCC diagnostic pop
 
 #define INITFORM_TEXTFORM(A)                                                                          \
     template void findPolyRep<A>(PolynomialOf<A>&, std::string_view, const Variables&, DegreeFilterOf<A>*); \
