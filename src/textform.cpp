@@ -314,16 +314,32 @@ struct TermReader {
     // Every read has a filter: one of zero weights keeps every term.
     DegreeFilterOf<A>& filter;
     TermText text;
+    // Default mode: the OR of the spreads of the terms read. At the limit,
+    // some term might have wrapped around: checkTerms, after the loop that
+    // reads them, checks each.
+    std::uint64_t spreads = 0;
 
     std::size_t readTerm(std::size_t begin, Factors<A>& factors);
-    bool readCoefficient(std::size_t& pos, CoeffText& c) const;
-    std::size_t readFactors(std::size_t pos, bool more, DegreeSum& sum, std::uint64_t& spread, Factors<A>& factors);
+    // The steps of a term that both loops over terms take, findPolyRep's and
+    // checkTerms', inlined into each.
+    [[gnu::always_inline]] inline bool readCoefficient(std::size_t& pos, CoeffText& c) const;
+    [[gnu::always_inline]] inline std::size_t readFactors(std::size_t pos, bool more, DegreeSum& sum,
+                                                          std::uint64_t& spread, Factors<A>& factors);
     Degree degreeOf(const DegreeSum& sum, bool fast, Factors<A>& factors) const;
     bool below(const DegreeSum& sum, bool fast, Factors<A>& factors) const;
-    static std::size_t readExponent(const TermText& x, std::size_t pos, std::size_t nameStart, Exponent& exp,
-                                    std::uint64_t& spread);
-    std::size_t lookUpName(const TermText& x, std::string_view name, std::size_t nameStart) const;
+    [[gnu::always_inline]] inline static std::size_t readExponent(const TermText& x, std::size_t pos,
+                                                                  std::size_t nameStart, Exponent& exp,
+                                                                  std::uint64_t& spread);
+    [[gnu::always_inline]] inline std::size_t lookUpName(const TermText& x, std::string_view name,
+                                                         std::size_t nameStart) const;
     void checkWrap(std::uint64_t spread, Factors<A>& factors);
+    // Default mode: whether some term read might have wrapped around.
+    bool mightHaveWrapped() const {
+        if constexpr (A::exact) return false;
+        return spreads >= filter.spreadLimit;
+    }
+    [[gnu::noinline]] void checkTerms(Factors<A>& factors);
+    std::size_t nextTerm(std::size_t delimiter);
     void keepTerm(std::string_view text, const CoeffText& c, Degree& degree, Factors<A>& factors);
 };
 
@@ -346,13 +362,12 @@ std::size_t TermReader<A>::readTerm(std::size_t begin, Factors<A>& factors) {
     // single digit is in bounds anyway.
     DegreeSum sum{};
     std::uint64_t spread = 0;
-    const std::size_t end = std::min(readFactors(pos, more, sum, spread, factors) - 1, n);
+    std::uint64_t& bound = A::exact ? spread : spreads;  // a term's own, or all terms' so far
+    const std::size_t end = std::min(readFactors(pos, more, sum, bound, factors) - 1, n);
     const std::string_view termText(t + start, end - start);
     bool fast = true;  // whether sum is the exact degree
     if constexpr (A::exact) {
         fast = (spread >> A::kSpreadBits) == 0 && factors.count < filter.fastFactors;
-    } else {
-        if (spread >= filter.spreadLimit) [[unlikely]] checkWrap(spread, factors);
     }
     if (below(sum, fast, factors)) {
         // Dropped unread; only a sum of exponents out of range must be told.
@@ -542,6 +557,32 @@ void TermReader<A>::checkWrap(std::uint64_t spread, Factors<A>& factors) {
     }
 }
 
+// Default mode: reads the terms of a text read before, only to check each
+// that might have wrapped around. Kept out of the reading loop, which then
+// holds no call for this rare case.
+template <class A>
+void TermReader<A>::checkTerms(Factors<A>& factors) {
+    for (std::size_t begin = 0;;) {
+        std::size_t pos = text.t[begin] == '-' ? begin + 1 : begin;
+        CoeffText coeff;
+        const bool more = readCoefficient(pos, coeff);
+        DegreeSum sum{};
+        std::uint64_t spread = 0;
+        const std::size_t d = std::min(readFactors(pos, more, sum, spread, factors) - 1, text.n);
+        if (spread >= filter.spreadLimit) checkWrap(spread, factors);
+        if (d == text.n) break;
+        begin = nextTerm(d);
+    }
+}
+
+// Where the term after a delimiter begins (a '-' stays as its sign); the
+// character right after a delimiter is never a delimiter itself.
+template <class A>
+std::size_t TermReader<A>::nextTerm(std::size_t delimiter) {
+    text.from = delimiter + 2;
+    return text.t[delimiter] == '+' ? delimiter + 1 : delimiter;
+}
+
 // Adds the term read, of this rank, unless its key is out of range.
 template <class A>
 void TermReader<A>::keepTerm(std::string_view termText, const CoeffText& c, Degree& rank, Factors<A>& factors) {
@@ -561,17 +602,24 @@ void TermReader<A>::keepTerm(std::string_view termText, const CoeffText& c, Degr
 
 template <class A>
 void findPolyRep(PolynomialOf<A>& p, TerminatedText text, const Variables& vars, DegreeFilterOf<A>& filter) {
-    // A sign at index 0 belongs to the first term, and the character right
-    // after a delimiter is never a delimiter itself.
+    // A sign at index 0 belongs to the first term.
     const std::string_view s = text.view;
     TermReader<A> reader{p, vars, filter, {s.data(), s.size(), 1}};
     Factors<A> factors;  // reused from term to term
-    for (std::size_t begin = 0;;) {
-        const std::size_t d = reader.readTerm(begin, factors);
-        if (d == s.size()) break;
-        begin = s[d] == '+' ? d + 1 : d;  // a '-' stays as the next term's sign
-        reader.text.from = d + 2;
+    auto checkAll = [&] { TermReader<A>{p, vars, filter, {s.data(), s.size(), 1}}.checkTerms(factors); };
+    try {
+        for (std::size_t begin = 0;;) {
+            const std::size_t d = reader.readTerm(begin, factors);
+            if (d == s.size()) break;
+            begin = reader.nextTerm(d);
+        }
+    } catch (const BadInput&) {
+        // The terms before the error count too (checking them reads up to
+        // the same error again).
+        if (reader.mightHaveWrapped()) checkAll();
+        throw;
     }
+    if (reader.mightHaveWrapped()) [[unlikely]] checkAll();
 }
 
 template <class A>
@@ -596,7 +644,10 @@ void addTerm(PolynomialOf<A>& p, std::string_view term, const Variables& vars, D
     std::vector<typename A::Weight> zeros(vars.names.size());
     DegreeFilterOf<A> whole{zeros};
     Factors<A> factors;
-    TermReader<A>{p, vars, filter != nullptr ? *filter : whole, {copy.data(), copy.size(), npos}}.readTerm(0, factors);
+    DegreeFilterOf<A>& f = filter != nullptr ? *filter : whole;
+    TermReader<A> reader{p, vars, f, {copy.data(), copy.size(), npos}};
+    reader.readTerm(0, factors);
+    if (reader.mightHaveWrapped()) TermReader<A>{p, vars, f, {copy.data(), copy.size(), npos}}.checkTerms(factors);
 }
 
 template <class A>

@@ -93,6 +93,13 @@ const Row kRows[] = {
     {"degree_wraps_in_many_factors", {"(1000)"}, "Q[x]{1+x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*"
      "x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9*x^9}", "x^387\n",
      0},
+    // Terms that might wrap are checked after their polynomial is read:
+    // those before an error count, and exponents whose bits together reach
+    // the bound but not one by one are no wrap.
+    {"wrap_before_error", {"(3)"}, "Q[x]{x^4294967297+y}", "Bad input: Unknown variable 'y'\n", 1, true},
+    {"wrap_after_error_unread", {"(3)"}, "Q[x]{y+x^4294967297}", "Bad input: Unknown variable 'y'\n", 1},
+    {"wrap_then_error_in_next", {"(3)"}, "Q[x]{x^4294967297*x+1,y}", "x^2,\nBad input: Unknown variable 'y'\n", 1, true},
+    {"exponent_bits_reach_bound_no_wrap", {"(3)"}, "Q[x]{x^16777216+x^33554432}", "x^33554432\n", 0},
     // The reader's fixed buffers and fast paths at their edges.
     {"sixteen_factors", {"(1)"}, "Q[x]{x*x*x*x*x*x*x*x*x*x*x*x*x*x*x*x+1}", "x^16\n", 0},
     {"seventeen_factors", {"(1)"}, "Q[x]{x*x*x*x*x*x*x*x*x*x*x*x*x*x*x*x*x+1}", "x^17\n", 0},
