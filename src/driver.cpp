@@ -218,10 +218,20 @@ std::uint64_t mixSeed(std::uint64_t seed) {
 
 // --- weights ---
 
-template <>
-WeightsOf<Wrapping> readWeights<Wrapping>(std::string_view arg) {
+namespace {
+
+// The texts of the weights of a vector: the pieces between its brackets.
+StringList weightTexts(std::string_view arg) {
     StringList pieces;
     populate(pieces, arg.substr(1, arg.size() - 2), ',');
+    return pieces;
+}
+
+}  // namespace
+
+template <>
+WeightsOf<Wrapping> readWeights<Wrapping>(std::string_view arg) {
+    const StringList pieces = weightTexts(arg);
     WeightsOf<Wrapping> w;
     w.values.reserve(pieces.size());
     for (std::string_view piece : pieces) {
@@ -265,8 +275,7 @@ WeightsOf<Exact> readRationalWeights(const StringList& pieces) {
 
 template <>
 WeightsOf<Exact> readWeights<Exact>(std::string_view arg) {
-    StringList pieces;
-    populate(pieces, arg.substr(1, arg.size() - 2), ',');
+    const StringList pieces = weightTexts(arg);
     WeightsOf<Exact> w;
     w.values.reserve(pieces.size());
     for (std::string_view piece : pieces) {
