@@ -479,9 +479,7 @@ int filterPolynomials(std::string_view polyText, const Variables& vars, DegreeFi
     PolynomialOf<A> p;
     p.index.seed = mixSeed(vars.seed);
     PolynomialOf<A> reduced;
-    // For a polynomial read again whole: zero weights keep every term.
-    const WeightVectorOf<A> zeros(query.weights.size());
-    DegreeFilterOf<A> whole{zeros};
+    WholeFilterOf<A> whole(query.weights.size());  // for a polynomial read again whole
     int status = 0;
     for (std::size_t pos = 0;;) {
         const std::size_t comma = polyText.find(',', pos);
@@ -497,7 +495,7 @@ int filterPolynomials(std::string_view polyText, const Variables& vars, DegreeFi
                 // lay below the filter's start): a dropped term may be the
                 // answer, so read the text again, whole.
                 clearPoly(p);
-                findPolyRep(p, text, vars, whole);
+                findPolyRep(p, text, vars, whole.filter);
                 transformToInitial(p, query);
             }
             if (reduce) reducePoly(p, reduced);
@@ -573,8 +571,7 @@ StoredOf<A> storeDocument(const Loaded& d) {
     StoredOf<A> s;
     PolynomialOf<A> p;
     p.index.seed = mixSeed(d.vars.seed);
-    const WeightVectorOf<A> zeros(d.vars.names.size());
-    DegreeFilterOf<A> whole{zeros};  // zero weights keep every term
+    WholeFilterOf<A> whole(d.vars.names.size());
     const std::string_view polyText = d.frame->polyText;
     // Room for every term and factor the text can hold, taken at once: the
     // store never grows by doubling, so its memory stays near the input's.
@@ -586,7 +583,8 @@ StoredOf<A> storeDocument(const Loaded& d) {
         const std::size_t comma = polyText.find(',', pos);
         clearPoly(p);
         try {
-            findPolyRep(p, TerminatedText{polyText.substr(pos, comma == npos ? npos : comma - pos)}, d.vars, whole);
+            const TerminatedText text{polyText.substr(pos, comma == npos ? npos : comma - pos)};
+            findPolyRep(p, text, d.vars, whole.filter);
         } catch (const BadInput& error) {
             s.error = error.message;
             break;

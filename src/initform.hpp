@@ -424,6 +424,17 @@ struct DegreeFilterOf {
 };
 using DegreeFilter = DegreeFilterOf<Wrapping>;
 
+// A filter of zero weights: every term has the degree 0, so it keeps every
+// term, for reading a polynomial whole.
+template <class A>
+struct WholeFilterOf {
+    explicit WholeFilterOf(std::size_t variables) : zeros(variables), filter(zeros) {}
+    WholeFilterOf(const WholeFilterOf&) = delete;  // `filter` points into `zeros`
+    WholeFilterOf& operator=(const WholeFilterOf&) = delete;
+    WeightVectorOf<A> zeros;
+    DegreeFilterOf<A> filter;
+};
+
 // Collects output and hands it on, to a stream or to a file descriptor. A
 // line end is '\n' followed by a flush: to a descriptor, one write(2) per
 // line; between line ends, output is passed on in large blocks.

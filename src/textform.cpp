@@ -543,7 +543,8 @@ void TermReader<A>::checkWrap(std::uint64_t spread, Factors<A>& factors) {
     if constexpr (!A::exact) {
         // The spread is the OR of the exponents: its top bits are theirs.
         if ((spread & ~A::kManyFactors) >= (std::uint64_t{1} << 31)) p.pool.wrapped = true;
-        std::vector<EntryOf<A>> sorted(factors.data(), factors.data() + factors.count);
+        // (Sorted in place: checkTerms reads the factors for nothing else.)
+        const std::span<EntryOf<A>> sorted(factors.data(), factors.count);
         std::sort(sorted.begin(), sorted.end(), [](const EntryOf<A>& a, const EntryOf<A>& b) { return a.var < b.var; });
         Int128 degree = 0;
         for (std::size_t k = 0; k < sorted.size();) {
@@ -625,11 +626,8 @@ void findPolyRep(PolynomialOf<A>& p, TerminatedText text, const Variables& vars,
 template <class A>
 void findPolyRep(PolynomialOf<A>& p, TerminatedText text, const Variables& vars, DegreeFilterOf<A>* filter) {
     if (filter != nullptr) return findPolyRep(p, text, vars, *filter);
-    // Without a filter, one of zero weights: every term has the degree 0,
-    // none is dropped.
-    const WeightVectorOf<A> zeros(vars.names.size());
-    DegreeFilterOf<A> whole{zeros};
-    findPolyRep(p, text, vars, whole);
+    WholeFilterOf<A> whole(vars.names.size());  // without a filter, none is dropped
+    findPolyRep(p, text, vars, whole.filter);
 }
 
 template <class A>
@@ -641,10 +639,9 @@ void findPolyRep(PolynomialOf<A>& p, std::string_view text, const Variables& var
 template <class A>
 void addTerm(PolynomialOf<A>& p, std::string_view term, const Variables& vars, DegreeFilterOf<A>* filter) {
     const std::string copy(term);
-    std::vector<typename A::Weight> zeros(vars.names.size());
-    DegreeFilterOf<A> whole{zeros};
+    WholeFilterOf<A> whole(vars.names.size());
     Factors<A> factors;
-    DegreeFilterOf<A>& f = filter != nullptr ? *filter : whole;
+    DegreeFilterOf<A>& f = filter != nullptr ? *filter : whole.filter;
     TermReader<A> reader{p, vars, f, {copy.data(), copy.size(), npos}};
     reader.readTerm(0, factors);
     if (reader.mightHaveWrapped()) TermReader<A>{p, vars, f, {copy.data(), copy.size(), npos}}.checkTerms(factors);
