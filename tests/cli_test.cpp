@@ -86,6 +86,7 @@ const Row kRows[] = {
     {"weight_wraps_degree", {"(2147483647)"}, "Q[x]{x^2+1}", "1\n", 0, true},
     {"sum_of_like_terms_wraps", {"(1)"}, "Q[x]{2147483647*x+x}", "-2147483648*x\n", 0, true},
     {"exponent_sum_wraps", {"(0)"}, "Q[x]{x^2147483647*x}", "x\n", 0, true},
+    {"exponent_sum_wraps_apart", {"(0,0)"}, "Q[x,y]{x^2147483647*y*x}", "x*y\n", 0, true},
     {"within_32_bits_no_warning", {"(2147483647)"}, "Q[x]{2147483647*x-2147483648*x}", "-x\n", 0},
     // A coefficient of a term that is never kept cannot change the output.
     {"wrapped_coefficient_in_dropped_term", {"(1)"}, "Q[x]{x+4294967296}", "x\n", 0},
