@@ -11,6 +11,7 @@
 namespace {
 
 using namespace initform;
+using Polynomial = PolynomialOf<Wrapping>;
 
 Variables ringOf(std::string_view text) {
     StringList names;
@@ -38,14 +39,14 @@ std::string longPolynomial() {
 
 const std::string kText = longPolynomial();
 const Variables kRing = ringOf("x1,x2,x3,x4,x5,x6");
-const WeightVector kWeights{3, 1, 0, 2, 1, 4};
+const WeightVectorOf<Wrapping> kWeights{3, 1, 0, 2, 1, 4};
 
 void readFiltered(benchmark::State& state) {
     Polynomial p;
     for (auto _ : state) {
         clearPoly(p);
-        DegreeFilter filter{kWeights};
-        findPolyRep(p, kText, kRing, &filter);
+        QueryOf<Wrapping> query{kWeights};
+        findPolyRep(p, kText, kRing, query);
         benchmark::DoNotOptimize(p.terms.data());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kText.size()));
@@ -68,7 +69,7 @@ void initialForm(benchmark::State& state) {
     findPolyRep(all, kText, kRing);
     for (auto _ : state) {
         Polynomial p = all;
-        transformToInitial(p, kWeights);
+        transformToInitial(p, QueryOf<Wrapping>{kWeights});
         benchmark::DoNotOptimize(p.terms.data());
     }
 }

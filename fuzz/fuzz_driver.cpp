@@ -220,7 +220,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // The properties are those of one vector over a document.
     const Options s = parseOptions(args);
-    if (s.action != Options::Action::Filter || (s.largest && s.smallest)) return 0;
+    if (s.action != Options::Action::OneVector || (s.largest && s.smallest)) return 0;
     if (s.exact && staysWithin31Bits(argLine, input)) checkModesAgree(s, args[0], input, output, status);
     if (status == 0 && !s.largest && !s.smallest && !s.lenient) checkLargestAgrees(args, argLine, s, input, output);
     if (status == 0 && s.ring) {

@@ -4,15 +4,18 @@
 // the polynomial list a leading '+', a coefficient in parentheses, a
 // fraction written p//q and a term's trailing "/digits" become the
 // canonical forms (`(10/9)*d^2` is `10/9*d^2`, `6*x2^2/5` is `6/5*x2^2`).
+#include "lenient.hpp"
+
+#include <gmpxx.h>
+
 #include <algorithm>
-#include <optional>
-#include <string>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
 
-#include "initform.hpp"
+#include "document.hpp"
+#include "pieces.hpp"
 
 namespace initform {
 
@@ -166,24 +169,21 @@ bool isFractionText(std::string_view text) {
 std::optional<std::string> normalizeLenient(std::string_view text) {
     if (!needsPass(text)) return std::nullopt;
     const std::string squeezed = squeeze(text);
-    text = squeezed;
-    const std::size_t h = text.find("]{");
-    const std::size_t e = text.find('}');
+    const Framing framing = frameDocument(squeezed);
     // Without a framed list (the framing reports it) there is nothing to rewrite.
-    if (h == npos || e == npos || e < h) return squeezed;
-    std::string out(text.substr(0, h + 2));
-    out.reserve(text.size() + text.size() / 8);
-    std::string list(text.substr(h + 2, e - h - 2));
+    if (!framing.frame || !framing.frame->closed) return squeezed;
+    const std::string_view head(squeezed.data(), static_cast<std::size_t>(framing.frame->polyText.data() - squeezed.data()));
+    std::string out(head);
+    out.reserve(squeezed.size() + squeezed.size() / 8);
+    std::string list(framing.frame->polyText);
     // p//q is p/q.
     list.erase(std::unique(list.begin(), list.end(), [](char a, char b) { return a == '/' && b == '/'; }), list.end());
-    for (std::size_t pos = 0;;) {
-        const std::size_t comma = list.find(',', pos);
-        rewritePolynomial(std::string_view(list).substr(pos, comma == npos ? npos : comma - pos), out);
-        if (comma == npos) break;
-        out += ',';
-        pos = comma + 1;
-    }
-    out += text.substr(e);
+    forEachPiece(list, ',', [&out](std::string_view poly, bool last) {
+        rewritePolynomial(poly, out);
+        if (!last) out += ',';
+        return true;
+    });
+    out += std::string_view(squeezed).substr(head.size() + framing.frame->polyText.size());
     return out;
 }
 

@@ -1,15 +1,5 @@
-// The numbers of the two arithmetics: reading integers from text, and the
-// exact coefficients and degrees of --exact.
-//
-// Exact coefficients live in a 64-bit integer while they fit and move to a
-// GMP rational only when they must: a long run of digits, a fraction, or a
-// sum that overflows. A rational that becomes a 64-bit integer again moves
-// back, so that "is it 1?" and "is it an integer?" have one answer each.
-#include <algorithm>
-#include <cstring>
-#include <new>
-
-#include "initform.hpp"
+// The strtol-style readers of numbers.
+#include "numbers.hpp"
 
 namespace initform {
 
@@ -19,13 +9,12 @@ bool isSpace(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');  // the C locale's white space
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+// The magnitude beyond which a number leaves the signed 64-bit range.
+std::uint64_t limitOf(const Magnitude& m) {
+    return m.negative ? std::uint64_t{1} << 63 : (std::uint64_t{1} << 63) - 1;
+}
 
-// The magnitude of a strtol-style number: skips white space and a sign.
-struct Magnitude {
-    std::size_t digits = 0;  // index of the first digit
-    bool negative = false;
-};
+}  // namespace
 
 Magnitude skipToDigits(std::string_view text) {
     Magnitude m;
@@ -38,57 +27,9 @@ Magnitude skipToDigits(std::string_view text) {
     return m;
 }
 
-// The largest magnitude among the weights (0 for none), without overflow.
-template <class W>
-std::uint64_t largestMagnitude(std::span<const W> weights) {
-    std::uint64_t m = 0;
-    for (const W w : weights) m = std::max(m, w < 0 ? 0 - static_cast<std::uint64_t>(w) : static_cast<std::uint64_t>(w));
-    return m;
-}
-
-static_assert(sizeof(long) == 8, "GMP's long must hold a 64-bit integer");
-
-mpz_class toMpz(Int128 v) {
-    __extension__ typedef unsigned __int128 UInt128;
-    const UInt128 mag = v < 0 ? UInt128{0} - static_cast<UInt128>(v) : static_cast<UInt128>(v);
-    const std::uint64_t words[2] = {static_cast<std::uint64_t>(mag), static_cast<std::uint64_t>(mag >> 64)};
-    mpz_class z;
-    mpz_import(z.get_mpz_t(), 2, -1, sizeof(std::uint64_t), 0, 0, words);
-    if (v < 0) z = -z;
-    return z;
-}
-
-// A free slot of the pool, or a new one.
-std::uint32_t takeSlot(Exact::Pool& pool) {
-    // Slots are numbered in 32 bits: more rationals in one polynomial than
-    // that is more than this process can hold.
-    if (pool.used == UINT32_MAX - 1) throw std::bad_alloc();
-    if (pool.used == pool.values.size()) pool.values.emplace_back();
-    return static_cast<std::uint32_t>(pool.used++);
-}
-
-// The coefficient held in `slot`, moved back to a 64-bit integer when it is
-// one (the slot is given back when it was the last taken).
-ExactCoeff settle(Exact::Pool& pool, std::uint32_t slot) {
-    const mpq_class& q = pool.values[slot];
-    if (q.get_den() == 1 && q.get_num().fits_slong_p()) {
-        if (slot + 1 == pool.used) --pool.used;
-        return {q.get_num().get_si(), 0};
-    }
-    return {0, slot + 1};
-}
-
-void setDigits(mpz_class& z, std::string_view digits, std::string& scratch) {
-    scratch.assign(digits);
-    mpz_set_str(z.get_mpz_t(), scratch.empty() ? "0" : scratch.c_str(), 10);
-}
-
-}  // namespace
-
 std::int64_t readNumber64(std::string_view text) {
     const Magnitude m = skipToDigits(text);
-    // Beyond this magnitude the value is clamped to the 64-bit range.
-    const std::uint64_t limit = m.negative ? std::uint64_t{1} << 63 : (std::uint64_t{1} << 63) - 1;
+    const std::uint64_t limit = limitOf(m);  // beyond it the value is clamped
     std::uint64_t value = 0;
     for (std::size_t i = m.digits; i < text.size() && isDigit(text[i]); ++i) {
         const auto digit = static_cast<std::uint64_t>(text[i] - '0');
@@ -102,27 +43,9 @@ std::int32_t readNumber(std::string_view text) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(readNumber64(text)));
 }
 
-mpq_class readRational(std::string_view text) {
-    const Magnitude m = skipToDigits(text);
-    std::size_t i = m.digits;
-    while (i < text.size() && isDigit(text[i])) ++i;
-    mpq_class q;
-    if (i == m.digits) return q;  // no digits: 0, whatever follows
-    q.get_num().set_str(std::string(text.substr(m.digits, i - m.digits)), 10);
-    if (i + 1 < text.size() && text[i] == '/' && isDigit(text[i + 1])) {
-        std::size_t end = i + 1;
-        while (end < text.size() && isDigit(text[end])) ++end;
-        q.get_den().set_str(std::string(text.substr(i + 1, end - i - 1)), 10);
-        if (q.get_den() == 0) throw ZeroDenominator(text);
-        q.canonicalize();
-    }
-    if (m.negative) q = -q;
-    return q;
-}
-
 std::optional<std::int64_t> readExact64(std::string_view text) {
     const Magnitude m = skipToDigits(text);
-    const std::uint64_t limit = m.negative ? std::uint64_t{1} << 63 : (std::uint64_t{1} << 63) - 1;
+    const std::uint64_t limit = limitOf(m);
     std::uint64_t value = 0;
     for (std::size_t i = m.digits; i < text.size() && isDigit(text[i]); ++i) {
         const auto digit = static_cast<std::uint64_t>(text[i] - '0');
@@ -130,133 +53,6 @@ std::optional<std::int64_t> readExact64(std::string_view text) {
         value = value * 10 + digit;
     }
     return static_cast<std::int64_t>(m.negative ? 0 - value : value);
-}
-
-// --- Wrapping ---
-
-std::uint64_t Wrapping::spreadLimit(std::span<const Weight> weights) {
-    const std::uint64_t m = std::max<std::uint64_t>(1, largestMagnitude(weights));
-    const std::uint64_t limit = (std::uint64_t{1} << 31) / kFewFactors / m;
-    // Exponents of one digit stay out of the spread: with them in bounds,
-    // any exponent of several digits is checked; without, every term is.
-    if (limit >= 10) return std::min(limit, kExponentLimit);
-    return kFewFactors * 9 * m < (std::uint64_t{1} << 31) ? 1 : 0;
-}
-
-std::int32_t Wrapping::makeCoeff(Pool& pool, const CoeffText& c) {
-    if (c.unit) return c.negative ? -1 : 1;
-    // Ten digits at least leave 32 bits (2^31 itself only after a minus sign).
-    if (c.numSize > 9) [[unlikely]] {
-        const std::uint64_t v = c.numSize > kSafeDigits ? static_cast<std::uint64_t>(readNumber64(c.num())) : c.value;
-        pool.wrapped |= v > (std::uint64_t{1} << 31) - (c.negative ? 0 : 1);
-    }
-    const std::uint32_t value = c.numSize > kSafeDigits ? static_cast<std::uint32_t>(readNumber(c.num()))
-                                                           : static_cast<std::uint32_t>(c.value);
-    return static_cast<std::int32_t>(c.negative ? 0 - value : value);
-}
-
-void Wrapping::printCoeff(const Pool&, Coeff c, Writer& out) { out.putNumber(c); }
-
-// --- Exact ---
-
-std::optional<std::int64_t> Exact::readInteger(std::string_view text) { return readExact64(text); }
-
-std::size_t Exact::fastFactors(std::span<const Weight> weights) {
-    // With |e| <= 2^32 and |w| <= m, fewer than (2^31 - 1) / m products
-    // sum to less than 2^63 in magnitude.
-    const std::uint64_t m = largestMagnitude(weights);
-    constexpr std::uint64_t kLimit = (std::uint64_t{1} << 31) - 1;
-    return m == 0 ? kSpreadFactors : std::min<std::size_t>(kSpreadFactors, kLimit / m);
-}
-
-ExactDegree bigDot(std::span<const EntryOf<Exact>> key, std::span<const mpz_class> weights) {
-    ExactDegree d{0, mpz_class(0)};
-    mpz_class e;
-    for (const EntryOf<Exact>& x : key) {
-        e = static_cast<long>(x.exp);
-        mpz_addmul(d.big->get_mpz_t(), e.get_mpz_t(), weights[x.var].get_mpz_t());
-    }
-    return d;
-}
-
-void Exact::addBig(Degree& d, Int128 product) {
-    if (!d.big) d.big = toMpz(d.small);
-    *d.big += toMpz(product);
-}
-
-std::strong_ordering compareBig(const ExactDegree& a, const ExactDegree& b) {
-    const int c = cmp(a.big ? *a.big : toMpz(a.small), b.big ? *b.big : toMpz(b.small));
-    return c < 0 ? std::strong_ordering::less : (c > 0 ? std::strong_ordering::greater : std::strong_ordering::equal);
-}
-
-ExactCoeff Exact::makeCoeff(Pool& pool, const CoeffText& c) {
-    if (c.unit) return {c.negative ? -1 : 1, 0};
-    if (c.denSize == 0 && c.numSize <= kSafeDigits) {
-        const auto v = static_cast<std::int64_t>(c.value);
-        return {c.negative ? -v : v, 0};
-    }
-    const std::uint32_t slot = takeSlot(pool);
-    mpq_class& q = pool.values[slot];
-    setDigits(q.get_num(), c.num(), pool.scratch);
-    if (c.denSize == 0) {
-        q.get_den() = 1;
-    } else {
-        setDigits(q.get_den(), c.den(), pool.scratch);
-        // The reader reports this where it reads the term; the check here
-        // keeps canonicalize from dividing by zero whatever the caller.
-        if (q.get_den() == 0) throw ZeroDenominator({c.digits, c.numSize + 1 + c.denSize});
-        q.canonicalize();
-    }
-    if (c.negative) q = -q;
-    return settle(pool, slot);
-}
-
-void Exact::addCoeff(Pool& pool, Coeff& into, Coeff c) {
-    if (!into.big && !c.big) {
-        std::int64_t sum;
-        if (!__builtin_add_overflow(into.small, c.small, &sum)) {
-            into.small = sum;
-            return;
-        }
-    }
-    if (!into.big) {
-        into.big = takeSlot(pool) + 1;
-        pool.values[into.big - 1] = into.small;
-    }
-    mpq_class& q = pool.values[into.big - 1];
-    if (c.big) {
-        q += pool.values[c.big - 1];
-    } else {
-        // num/den + k = (num + k*den)/den, still in lowest terms.
-        const unsigned long mag = c.small < 0 ? 0 - static_cast<unsigned long>(c.small)
-                                              : static_cast<unsigned long>(c.small);
-        if (c.small < 0) {
-            mpz_submul_ui(q.get_num_mpz_t(), q.get_den_mpz_t(), mag);
-        } else {
-            mpz_addmul_ui(q.get_num_mpz_t(), q.get_den_mpz_t(), mag);
-        }
-    }
-    into = settle(pool, into.big - 1);
-}
-
-ExactCoeff Exact::copyCoeff(const Pool& from, Coeff c, Pool& to) {
-    if (!c.big) return c;
-    const std::uint32_t slot = takeSlot(to);
-    to.values[slot] = from.values[c.big - 1];
-    return {0, slot + 1};
-}
-
-void Exact::printCoeff(const Pool& pool, Coeff c, Writer& out) {
-    if (!c.big) {
-        out.putNumber(c.small);
-        return;
-    }
-    const mpq_class& q = pool.values[c.big - 1];
-    // Digits of both parts, a sign, a '/' and the terminating NUL.
-    const std::size_t room = mpz_sizeinbase(q.get_num_mpz_t(), 10) + mpz_sizeinbase(q.get_den_mpz_t(), 10) + 3;
-    char* at = out.reserve(room);
-    mpq_get_str(at, 10, q.get_mpq_t());
-    out.commit(at + std::strlen(at));
 }
 
 }  // namespace initform

@@ -1,0 +1,128 @@
+// Answering one weight vector: the single pass over the polynomial list.
+#include "answer.hpp"
+
+#include <string>
+
+#include "exact.hpp"
+#include "printer.hpp"
+#include "reader.hpp"
+#include "reduce.hpp"
+
+namespace initform {
+
+template <class A>
+std::optional<WeightsOf<A>> readQueryWeights(std::string_view vector, Diagnostics& diag) {
+    try {
+        return readWeights<A>(vector, &diag.wraps);
+    } catch (const BadInput& error) {
+        diag.badInput(error);
+        return std::nullopt;
+    }
+}
+
+bool writeAnswerHead(const Document& d, std::size_t weights, const Options& o, Diagnostics& diag) {
+    if (!d.framing.frame) {
+        diag.line(d.framing.fault);
+        return false;
+    }
+    Writer& w = diag.out;
+    if (o.ring) {
+        w.put("Q[");
+        w.put(d.framing.frame->varText);
+        w.put("]{");
+        w.lineEnd();
+    }
+    const std::size_t names = d.vars.names.size();
+    if (names == weights) return true;
+    w.put("Dimension of standard input (");
+    w.put(std::to_string(names));
+    w.put(") and vector-argument (");
+    w.put(std::to_string(weights));
+    w.put(") doesn't match");
+    w.lineEnd();
+    return false;
+}
+
+int writeAnswerTail(const Options& o, Writer& w) {
+    if (o.ring) w.put('}');
+    w.lineEnd();
+    return w.ok() ? 0 : 1;
+}
+
+template <class A>
+TextAnswerOf<A>::TextAnswerOf(const Variables& vars, QueryOf<A>& query, bool reduce)
+    : vars_(vars), query_(query), reduce_(reduce), whole_(query.weights.size(), query.notes) {
+    p_.index.seed = mixSeed(vars.seed);
+}
+
+template <class A>
+const PolynomialOf<A>& TextAnswerOf<A>::answer(TerminatedText text) {
+    clearPoly(p_);
+    query_.restart();
+    // Read through the query, p is left with the initial form.
+    findPolyRep(p_, text, vars_, query_);
+    if (query_.rule.dropZeros && dropZeroTerms(p_)) [[unlikely]] {
+        // Every term kept cancelled (or in exact mode every degree lay
+        // below the query's start): a dropped term may be the answer, so
+        // read the text again, whole.
+        clearPoly(p_);
+        findPolyRep(p_, text, vars_, whole_.query);
+        transformToInitial(p_, query_);
+    }
+    if (!reduce_) return p_;
+    reducePoly(p_, reduced_);
+    return reduced_;
+}
+
+namespace {
+
+// Prints the initial form of every polynomial of the list, separated by
+// "," and a line end; polyText is terminated, as the document holds it.
+// Returns the exit status so far.
+template <class A>
+int answerPolynomials(std::string_view polyText, const Variables& vars, QueryOf<A>& query, bool reduce,
+                      Diagnostics& diag) {
+    Writer& w = diag.out;
+    TextAnswerOf<A> answers(vars, query, reduce);
+    int status = 0;
+    // A text ends at a ',', at the list's '}' or at the document's end.
+    forEachPiece(polyText, ',', [&](std::string_view text, bool last) {
+        try {
+            printPoly(answers.answer(TerminatedText{text}), vars.names, w);
+        } catch (const BadInput& error) {
+            diag.badInput(error);
+            status = 1;
+            return false;
+        }
+        if (last) return true;
+        w.put(',');
+        w.lineEnd();
+        if (w.ok()) return true;
+        status = 1;
+        return false;
+    });
+    return status;
+}
+
+}  // namespace
+
+template <class A>
+int answerOneVector(const Options& o, std::istream& in, Diagnostics& diag) {
+    const std::optional<WeightsOf<A>> weights = readQueryWeights<A>(o.vector, diag);  // before the input is read
+    if (!weights) return 1;
+    const Document d = loadDocument(in, o.lenient);
+    if (!writeAnswerHead(d, weights->values.size(), o, diag)) return 1;
+    QueryOf<A> query{weights->values, o.rule(), weights->big, &diag.wraps};
+    if (answerPolynomials<A>(d.framing.frame->polyText, d.vars, query, o.reduce, diag) != 0) return 1;
+    return writeAnswerTail(o, diag.out);
+}
+
+#define INITFORM_ANSWER(A)                                                                              \
+    template std::optional<WeightsOf<A>> readQueryWeights<A>(std::string_view, Diagnostics&);           \
+    template class TextAnswerOf<A>;                                                                     \
+    template int answerOneVector<A>(const Options&, std::istream&, Diagnostics&);
+INITFORM_ANSWER(Wrapping)
+INITFORM_ANSWER(Exact)
+#undef INITFORM_ANSWER
+
+}  // namespace initform

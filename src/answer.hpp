@@ -1,0 +1,54 @@
+// Answering one weight vector over the document: the weights, the lines
+// before and after the polynomials, and the single pass that reads each
+// polynomial through the query and prints its initial form.
+#pragma once
+
+#include <cstddef>
+#include <iosfwd>
+#include <optional>
+#include <string_view>
+
+#include "diagnostics.hpp"
+#include "document.hpp"
+#include "options.hpp"
+#include "polynomial.hpp"
+#include "query.hpp"
+#include "weights.hpp"
+
+namespace initform {
+
+// The weights of a vector text, or nullopt after reporting why there are none.
+template <class A>
+std::optional<WeightsOf<A>> readQueryWeights(std::string_view vector, Diagnostics& diag);
+
+// Writes what comes before the polynomials of an answer with `weights`
+// weights: a framing message, the ring header, a dimension message. True
+// when the polynomials follow.
+bool writeAnswerHead(const Document& d, std::size_t weights, const Options& o, Diagnostics& diag);
+// Writes what follows the polynomials; returns the exit status.
+int writeAnswerTail(const Options& o, Writer& w);
+
+// Answers polynomial texts one at a time under one query: reads each
+// through the query and leaves its initial form (with --reduce, reduced)
+// to print. Its storage is reused from one text to the next.
+template <class A>
+class TextAnswerOf {
+public:
+    TextAnswerOf(const Variables& vars, QueryOf<A>& query, bool reduce);
+    // The answer for `text`, valid until the next call. Throws BadInput.
+    const PolynomialOf<A>& answer(TerminatedText text);
+
+private:
+    const Variables& vars_;
+    QueryOf<A>& query_;
+    bool reduce_;
+    PolynomialOf<A> p_;
+    PolynomialOf<A> reduced_;
+    WholeQueryOf<A> whole_;  // for a text read again whole
+};
+
+// Answers one vector: `initform VECTOR switches`. Returns the exit status.
+template <class A>
+int answerOneVector(const Options& o, std::istream& in, Diagnostics& diag);
+
+}  // namespace initform

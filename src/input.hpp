@@ -1,0 +1,54 @@
+// Reading standard input: the whole document into one buffer, its line ends
+// removed, before anything is parsed.
+#pragma once
+
+#include <cstddef>
+#include <iosfwd>
+#include <string_view>
+
+namespace initform {
+
+// Room for input text: memory mapped on its own (`mapped` bytes), or from
+// malloc (`mapped` 0). It frees what it holds.
+class TextBuffer {
+public:
+    TextBuffer() = default;
+    TextBuffer(char* p, std::size_t mapped) : p_(p), mapped_(mapped) {}
+    TextBuffer(TextBuffer&& other) noexcept : p_(other.p_), mapped_(other.mapped_) { other.p_ = nullptr; }
+    TextBuffer& operator=(TextBuffer&& other) noexcept {
+        if (this != &other) {
+            reset();
+            p_ = other.p_;
+            mapped_ = other.mapped_;
+            other.p_ = nullptr;
+        }
+        return *this;
+    }
+    ~TextBuffer() { reset(); }
+    char* get() const { return p_; }
+    char& operator[](std::size_t i) const { return p_[i]; }
+    void reset();
+
+private:
+    char* p_ = nullptr;
+    std::size_t mapped_ = 0;
+};
+
+// Room for `size` bytes of input.
+TextBuffer allocateText(std::size_t size);
+
+// A text read whole, followed by a NUL that is not part of it: every
+// polynomial text in it is then terminated.
+struct InputText {
+    TextBuffer data;
+    std::size_t size = 0;
+    std::string_view text() const { return {data.get(), size}; }
+};
+
+// A copy of `text` as an InputText.
+InputText copyText(std::string_view text);
+
+// Reads the whole input and joins its lines with nothing in between.
+InputText readDocument(std::istream& in);
+
+}  // namespace initform

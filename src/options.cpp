@@ -1,0 +1,45 @@
+// Reading the command line.
+#include "options.hpp"
+
+#include <algorithm>
+
+namespace initform {
+
+Options parseOptions(std::span<const std::string_view> args) {
+    Options o;
+    if (args.empty() || args[0].empty()) {
+        o.action = Options::Action::MissingVector;
+        return o;
+    }
+    // Only these exact first arguments differ from a weight vector.
+    if (args[0] == "--help") o.action = Options::Action::Help;
+    if (args[0] == "--version") o.action = Options::Action::Version;
+    if (o.action != Options::Action::OneVector) return o;
+    std::span<const std::string_view> switches = args.subspan(1);
+    if (args[0] == "--weights") {
+        o.action = Options::Action::WeightsFile;
+        if (args.size() < 2) {
+            o.action = Options::Action::MissingWeightsFile;
+            return o;
+        }
+        o.weightsFile = args[1];
+        switches = args.subspan(2);
+    } else {
+        o.vector = args[0];
+    }
+    for (std::string_view a : switches) {
+        o.exact = o.exact || a == "--exact";
+        o.largest = o.largest || a == "--max";
+        o.smallest = o.smallest || a == "--min";
+        o.lenient = o.lenient || a == "--lenient";
+    }
+    const bool anywhere = o.exact || o.largest || o.smallest || o.lenient;
+    const std::size_t last = anywhere ? switches.size() : std::min<std::size_t>(switches.size(), 2);
+    for (std::size_t k = 0; k < last; ++k) {
+        o.reduce = o.reduce || switches[k] == "--reduce";
+        o.ring = o.ring || switches[k] == "--ring";
+    }
+    return o;
+}
+
+}  // namespace initform

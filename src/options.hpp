@@ -1,0 +1,34 @@
+// The command line: what the run is asked to do, and with which switches.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+#include "query.hpp"
+
+namespace initform {
+
+// Everything the command line says, read once.
+struct Options {
+    enum class Action { MissingVector, MissingWeightsFile, Help, Version, OneVector, WeightsFile };
+    Action action = Action::OneVector;
+    std::string_view vector;       // the weight vector text (OneVector)
+    std::string_view weightsFile;  // the file of weight vectors (WeightsFile)
+    bool reduce = false;
+    bool ring = false;
+    bool exact = false;
+    bool largest = false;   // --max
+    bool smallest = false;  // --min
+    bool lenient = false;   // --lenient
+    // The selection rule the switches ask for.
+    Selection rule() const { return largest ? kLargest : (smallest ? kSmallest : kClassic); }
+};
+
+// Reads the arguments after the program name. The switches follow the
+// vector (or the file of --weights). Any of the filter's own switches
+// other than --reduce and --ring makes every switch count wherever it
+// stands; otherwise only the first two positions count. Other arguments
+// are ignored.
+Options parseOptions(std::span<const std::string_view> args);
+
+}  // namespace initform

@@ -1,0 +1,51 @@
+// The usage text of --help.
+#include "usage.hpp"
+
+namespace initform {
+
+namespace {
+
+constexpr std::string_view kLines[] = {
+    "Usage: initform VECTOR [--reduce] [--ring] [--exact] [--max | --min] [--lenient] < DOCUMENT",
+    "       initform --weights FILE [switches] < DOCUMENT",
+    "Prints the initial form of each polynomial of DOCUMENT with respect to the",
+    "integer weight vector VECTOR: its terms of largest weighted degree (0 or more).",
+    "",
+    "  VECTOR     one integer weight per ring variable, separated by commas; its",
+    "             first and last characters are dropped, as in '(1,-2,0)'",
+    "  --reduce   divide each initial form by the largest monomial dividing its terms",
+    "  --ring     also write the ring header and '}': the output is again a document",
+    "  --exact    compute over Q exactly: coefficients of any size and fractions",
+    "             such as 1/2, 64-bit exponents, weights of any size and fractions;",
+    "             without it, numbers are 32-bit and wrap around",
+    "  --max      the textbook initial form: the terms of largest degree, whatever",
+    "             its sign; coefficients that cancel to 0 are no terms",
+    "  --min      the same with the smallest degree (the tropical convention)",
+    "  --lenient  read what computer algebra systems print: white space anywhere,",
+    "             ** for ^, a leading +, (10/9)*x, 1//2*x, x/10 (fractions need",
+    "             --exact); with Singular set short=0 first",
+    "  --weights FILE  one weight vector per line of FILE, over one reading of",
+    "             DOCUMENT: each answer as its own run prints it, the next line of",
+    "             FILE read only once the answer is written (FILE may be a pipe);",
+    "             the run stops after the first answer that fails",
+    "With --exact, --max, --min or --lenient the switches count in any position after VECTOR",
+    "(or FILE), otherwise only in the next two. --max and --min exclude each other.",
+    "Example: for x^2+y^2+2*x+2*y and the weights (-1,-1) the classic rule prints 0,",
+    "--max prints 2*y+2*x and --min prints y^2+x^2.",
+    "",
+    "Document: Q[x,y,...]{polynomial,polynomial,...}, line ends ignored",
+    "Example:  echo 'Q[x,y]{3*x^2*y-x+2,x*y+2*y*x}' | initform '(1,1)'",
+    "          prints 3*x^2*y, and 3*x*y on two lines",
+    "",
+    "Messages of bad input go to standard output. Without --exact, a run in which",
+    "a number or a weighted degree left 32 bits ends with one warning line on",
+    "standard error; a failed write is also reported there.",
+    "Exit status: 0 on success, 1 on bad input or a failed write, 255 without VECTOR",
+    "(or without FILE after --weights).",
+};
+
+}  // namespace
+
+std::span<const std::string_view> usageLines() { return kLines; }
+
+}  // namespace initform
