@@ -71,8 +71,4 @@ Variables makeVariables(StringList names, std::uint64_t seed) {
     return v;
 }
 
-std::size_t findVariable(const Variables& vars, std::string_view name) {
-    return lookUp(vars, name, hashName(name, vars.seed));
-}
-
 }  // namespace initform

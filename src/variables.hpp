@@ -39,8 +39,6 @@ struct Variables {
 // what is found: with a seed nobody knows, no set of names can be made to
 // collide in the table.
 Variables makeVariables(StringList names, std::uint64_t seed = 0);
-// The position of the variable called `name`, or npos.
-std::size_t findVariable(const Variables& vars, std::string_view name);
 // The hash of a name in a table with this seed.
 std::uint64_t hashName(std::string_view name, std::uint64_t seed);
 

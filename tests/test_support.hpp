@@ -26,6 +26,11 @@ inline Variables ring(std::string_view names) {
     return makeVariables(std::move(list));
 }
 
+// The position of the variable called `name`, or npos.
+inline std::size_t findVariable(const Variables& vars, std::string_view name) {
+    return lookUp(vars, name, hashName(name, vars.seed));
+}
+
 inline DenseMap dense(const Polynomial& p, std::size_t dimension) {
     DenseMap m;
     for (const Term& t : p.terms) {
