@@ -53,10 +53,10 @@ std::size_t readSome(std::streambuf* buf, char* to, std::size_t count) {
 
 void TextBuffer::reset() {
 #ifdef INITFORM_HUGE_PAGES
-    if (mapped_ != 0) ::munmap(p_, mapped_);
+    if (mapped_ != 0 && p_ != nullptr) ::munmap(p_, mapped_);
 #endif
     if (mapped_ == 0) std::free(p_);
-    p_ = nullptr;
+    release();
 }
 
 // A large buffer is mapped on its own and advised to be backed by huge pages

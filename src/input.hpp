@@ -14,13 +14,13 @@ class TextBuffer {
 public:
     TextBuffer() = default;
     TextBuffer(char* p, std::size_t mapped) : p_(p), mapped_(mapped) {}
-    TextBuffer(TextBuffer&& other) noexcept : p_(other.p_), mapped_(other.mapped_) { other.p_ = nullptr; }
+    TextBuffer(TextBuffer&& other) noexcept : p_(other.p_), mapped_(other.mapped_) { other.release(); }
     TextBuffer& operator=(TextBuffer&& other) noexcept {
         if (this != &other) {
             reset();
             p_ = other.p_;
             mapped_ = other.mapped_;
-            other.p_ = nullptr;
+            other.release();
         }
         return *this;
     }
@@ -30,6 +30,11 @@ public:
     void reset();
 
 private:
+    // Forgets the memory without freeing it (it has moved on).
+    void release() {
+        p_ = nullptr;
+        mapped_ = 0;
+    }
     char* p_ = nullptr;
     std::size_t mapped_ = 0;
 };
