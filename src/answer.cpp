@@ -55,25 +55,6 @@ TextAnswerOf<A>::TextAnswerOf(const Variables& vars, QueryOf<A>& query, bool red
     p_.index.seed = mixSeed(vars.seed);
 }
 
-template <class A>
-const PolynomialOf<A>& TextAnswerOf<A>::answer(TerminatedText text) {
-    clearPoly(p_);
-    query_.restart();
-    // Read through the query, p is left with the initial form.
-    findPolyRep(p_, text, vars_, query_);
-    if (query_.rule.dropZeros && dropZeroTerms(p_)) [[unlikely]] {
-        // Every term kept cancelled (or in exact mode every degree lay
-        // below the query's start): a dropped term may be the answer, so
-        // read the text again, whole.
-        clearPoly(p_);
-        findPolyRep(p_, text, vars_, whole_.query);
-        transformToInitial(p_, query_);
-    }
-    if (!reduce_) return p_;
-    reducePoly(p_, reduced_);
-    return reduced_;
-}
-
 namespace {
 
 // Prints the initial form of every polynomial of the list, separated by
@@ -84,30 +65,26 @@ int answerPolynomials(std::string_view polyText, const Variables& vars, QueryOf<
                       Diagnostics& diag) {
     Writer& w = diag.out;
     TextAnswerOf<A> answers(vars, query, reduce);
-    int status = 0;
     // A text ends at a ',', at the list's '}' or at the document's end.
-    forEachPiece(polyText, ',', [&](std::string_view text, bool last) {
+    for (Pieces texts(polyText, ','); texts.next();) {
         try {
-            printPoly(answers.answer(TerminatedText{text}), vars.names, w);
+            printPoly(answers.answer(TerminatedText{texts.piece()}), vars.names, w);
         } catch (const BadInput& error) {
             diag.badInput(error);
-            status = 1;
-            return false;
+            return 1;
         }
-        if (last) return true;
+        if (texts.last()) break;
         w.put(',');
         w.lineEnd();
-        if (w.ok()) return true;
-        status = 1;
-        return false;
-    });
-    return status;
+        if (!w.ok()) return 1;
+    }
+    return 0;
 }
 
 }  // namespace
 
 template <class A>
-int answerOneVector(const Options& o, std::istream& in, Diagnostics& diag) {
+int answerOneVector(const Options& o, const InputSource& in, Diagnostics& diag) {
     const std::optional<WeightsOf<A>> weights = readQueryWeights<A>(o.vector, diag);  // before the input is read
     if (!weights) return 1;
     const Document d = loadDocument(in, o.lenient);
@@ -120,7 +97,7 @@ int answerOneVector(const Options& o, std::istream& in, Diagnostics& diag) {
 #define INITFORM_ANSWER(A)                                                                              \
     template std::optional<WeightsOf<A>> readQueryWeights<A>(std::string_view, Diagnostics&);           \
     template class TextAnswerOf<A>;                                                                     \
-    template int answerOneVector<A>(const Options&, std::istream&, Diagnostics&);
+    template int answerOneVector<A>(const Options&, const InputSource&, Diagnostics&);
 INITFORM_ANSWER(Wrapping)
 INITFORM_ANSWER(Exact)
 #undef INITFORM_ANSWER

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstddef>
-#include <iosfwd>
 #include <optional>
 #include <string_view>
 
@@ -13,6 +12,8 @@
 #include "options.hpp"
 #include "polynomial.hpp"
 #include "query.hpp"
+#include "reader.hpp"
+#include "reduce.hpp"
 #include "weights.hpp"
 
 namespace initform {
@@ -36,7 +37,8 @@ class TextAnswerOf {
 public:
     TextAnswerOf(const Variables& vars, QueryOf<A>& query, bool reduce);
     // The answer for `text`, valid until the next call. Throws BadInput.
-    const PolynomialOf<A>& answer(TerminatedText text);
+    // Inlined into the loops that call it: the single pass pays no call.
+    [[gnu::always_inline]] inline const PolynomialOf<A>& answer(TerminatedText text);
 
 private:
     const Variables& vars_;
@@ -47,8 +49,27 @@ private:
     WholeQueryOf<A> whole_;  // for a text read again whole
 };
 
+template <class A>
+const PolynomialOf<A>& TextAnswerOf<A>::answer(TerminatedText text) {
+    clearPoly(p_);
+    query_.restart();
+    // Read through the query, p is left with the initial form.
+    findPolyRep(p_, text, vars_, query_);
+    if (query_.rule.dropZeros && dropZeroTerms(p_)) [[unlikely]] {
+        // Every term kept cancelled (or in exact mode every degree lay
+        // below the query's start): a dropped term may be the answer, so
+        // read the text again, whole.
+        clearPoly(p_);
+        findPolyRep(p_, text, vars_, whole_.query);
+        transformToInitial(p_, query_);
+    }
+    if (!reduce_) return p_;
+    reducePoly(p_, reduced_);
+    return reduced_;
+}
+
 // Answers one vector: `initform VECTOR switches`. Returns the exit status.
 template <class A>
-int answerOneVector(const Options& o, std::istream& in, Diagnostics& diag);
+int answerOneVector(const Options& o, const InputSource& in, Diagnostics& diag);
 
 }  // namespace initform

@@ -1,6 +1,8 @@
 // Messages and the warning.
 #include "diagnostics.hpp"
 
+#include <algorithm>
+#include <cstring>
 #include <ostream>
 #include <string>
 
@@ -45,8 +47,44 @@ void Diagnostics::badInput(const BadInput& error) {
     line("Bad input: " + error.message);
 }
 
-void Diagnostics::finish() {
-    if (wraps.any && err_ != nullptr) *err_ << kWrapWarning << '\n' << std::flush;
+void Diagnostics::systemFailure(const SystemFailure& failure) {
+    if (failed_ != nullptr) return;
+    failed_ = failure.text;
+    error_ = failure.error;
+}
+
+int Diagnostics::finish(int status) {
+    // What is written is passed on (after running out of memory, an answer
+    // cut short is not).
+    if (!outOfMemory_) out.flush();
+    // Output that cannot be written is the failure to say, not the warning.
+    if (outOfMemory_) {
+        err_.line({kOutOfMemory});
+    } else if (failed_ != nullptr) {
+        err_.line({"initform: ", failed_, ": ", std::strerror(error_)});
+    } else if (!out.ok()) {
+        err_.line({"initform: cannot write standard output: ", std::strerror(out.error())});
+    } else {
+        // A warning that cannot be written is output lost too.
+        const bool said = !wraps.any || err_.line({kWrapWarning});
+        return said || status != 0 ? status : 1;
+    }
+    return 1;
+}
+
+bool ErrorStream::line(std::initializer_list<std::string_view> parts) {
+    // Assembled on the stack: long enough for every line this program says.
+    char text[512];
+    std::size_t size = 0;
+    for (std::string_view part : parts) {
+        const std::size_t n = std::min(part.size(), sizeof text - 1 - size);
+        std::memcpy(text + size, part.data(), n);
+        size += n;
+    }
+    text[size++] = '\n';
+    if (out_ == nullptr) return writeAll(fd_, text, size) == 0;
+    out_->write(text, static_cast<std::streamsize>(size)).flush();
+    return out_->good();
 }
 
 }  // namespace initform

@@ -1,8 +1,11 @@
-// Where everything the program reports goes: the messages of bad input on
-// standard output, through the Writer, with the output they follow; the
-// one warning of the default mode on standard error, at the end of a run.
+// Where everything the program reports goes. The messages of bad input go
+// to standard output, through the Writer, with the output they follow.
+// Standard error gets at most one line a run, at its end: a failure of the
+// system itself (a read or write that failed, memory exhausted), or else the
+// default mode's warning that numbers wrapped around.
 #pragma once
 
+#include <initializer_list>
 #include <iosfwd>
 #include <string_view>
 
@@ -15,10 +18,32 @@ namespace initform {
 // The warning line of the default mode.
 inline constexpr std::string_view kWrapWarning =
     "initform: warning: numbers left the 32-bit range and wrapped around; --exact computes them exactly";
+// The line of a run that ran out of memory.
+inline constexpr std::string_view kOutOfMemory = "initform: out of memory";
+
+// Makes GMP end the process with kOutOfMemory on standard error and status
+// 1 when an allocation of its fails, rather than abort with a message of
+// its own (GMP cannot go on after such a failure). Defined with the exact
+// arithmetic, which alone uses GMP.
+void exitWhenGmpRunsOutOfMemory();
+
+// Standard error: whole lines, written at once and unbuffered, without
+// allocating memory, so that running out of it can still be said.
+class ErrorStream {
+public:
+    explicit ErrorStream(int fd) : fd_(fd) {}
+    explicit ErrorStream(std::ostream& out) : out_(&out) {}
+    // Writes the parts and a line end as one line; false when that failed.
+    bool line(std::initializer_list<std::string_view> parts);
+
+private:
+    int fd_ = -1;
+    std::ostream* out_ = nullptr;
+};
 
 class Diagnostics {
 public:
-    Diagnostics(Writer& out, std::ostream* err) : out(out), err_(err) {}
+    Diagnostics(Writer& out, ErrorStream& err) : out(out), err_(err) {}
     // A message line on standard output, its control bytes escaped.
     void line(std::string_view text);
     // "Bad input: " and the error's message.
@@ -28,12 +53,19 @@ public:
     bool fractionsNeedExact = false;
     // Where the run notes wrap-around; the warning follows when it is set.
     WrapNotes wraps;
-    // Writes the warning, if any, to standard error.
-    void finish();
+    // Notes a failure of the system itself (the first one counts).
+    void systemFailure(const SystemFailure& failure);
+    void outOfMemory() { outOfMemory_ = true; }
+    // Ends the run: writes standard error's line, if any, and returns the
+    // exit status, which is 1 after any failure of the system.
+    int finish(int status);
     Writer& out;
 
 private:
-    std::ostream* err_;
+    ErrorStream& err_;
+    bool outOfMemory_ = false;
+    const char* failed_ = nullptr;  // what failed (SystemFailure::text)
+    int error_ = 0;
 };
 
 }  // namespace initform

@@ -19,7 +19,7 @@ Framing frameDocument(std::string_view text) {
     return {Frame{text.substr(2, h - 2), text.substr(h + 2, e > h ? e - h - 2 : npos), e > h}, {}};
 }
 
-Document loadDocument(std::istream& in, bool lenient) {
+Document loadDocument(const InputSource& in, bool lenient) {
     InputText input = readDocument(in);
     if (lenient) {
         // Rewritten into a buffer of its own, unless it is canonical already.

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <iosfwd>
 #include <optional>
 #include <string_view>
 
@@ -37,7 +36,7 @@ struct Document {
 
 // Reads and frames the document on `in` (with --lenient, rewritten into the
 // canonical form first), and makes its variables.
-Document loadDocument(std::istream& in, bool lenient);
+Document loadDocument(const InputSource& in, bool lenient);
 
 // A seed for the hash tables that differs from run to run, so that no
 // input can be crafted to make lookups slow. It changes no output.

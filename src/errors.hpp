@@ -1,5 +1,7 @@
-// The errors of bad input. Each ends the answer it occurs in: the driver
-// writes "Bad input: " and the message, and the run ends with status 1.
+// The errors of bad input, and the failures of the system itself. A bad
+// input ends the answer it occurs in: the driver writes "Bad input: " and
+// the message, and the run ends with status 1. A failure of the system is
+// said on standard error instead.
 #pragma once
 
 #include <exception>
@@ -33,6 +35,15 @@ struct OutOfRange : BadInput {
 struct ZeroDenominator : BadInput {
     explicit ZeroDenominator(std::string_view text)
         : BadInput("Zero denominator '" + std::string(text) + "'") {}
+};
+
+// A call to the system failed: `what` failed (a text that lives as long as
+// the program, such as "cannot read standard input") with this errno value.
+struct SystemFailure : std::exception {
+    SystemFailure(const char* what, int error) : text(what), error(error) {}
+    const char* what() const noexcept override { return text; }
+    const char* text;
+    int error;
 };
 
 }  // namespace initform

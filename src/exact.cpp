@@ -2,9 +2,13 @@
 // integers and GMP rationals, and degrees that move to GMP when they must.
 #include "exact.hpp"
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
+#include "diagnostics.hpp"
 #include "errors.hpp"
 #include "writer.hpp"
 
@@ -49,7 +53,28 @@ void setDigits(mpz_class& z, std::string_view digits, std::string& scratch) {
     mpz_set_str(z.get_mpz_t(), scratch.empty() ? "0" : scratch.c_str(), 10);
 }
 
+[[noreturn]] void outOfMemory() {
+    ErrorStream(STDERR_FILENO).line({kOutOfMemory});
+    ::_exit(1);
+}
+
+void* allocate(std::size_t size) {
+    void* p = std::malloc(size);
+    if (p == nullptr) outOfMemory();
+    return p;
+}
+
+void* reallocate(void* p, std::size_t, std::size_t size) {
+    void* q = std::realloc(p, size);
+    if (q == nullptr) outOfMemory();
+    return q;
+}
+
+void release(void* p, std::size_t) { std::free(p); }
+
 }  // namespace
+
+void exitWhenGmpRunsOutOfMemory() { mp_set_memory_functions(allocate, reallocate, release); }
 
 mpq_class readRational(std::string_view text) {
     const Magnitude m = skipToDigits(text);

@@ -1,13 +1,20 @@
 // Reading standard input whole into one buffer.
 #include "input.hpp"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <istream>
 #include <new>
 #include <vector>
+
+#include "errors.hpp"
 
 #if __has_include(<sys/mman.h>)
 #include <sys/mman.h>
@@ -37,16 +44,42 @@ std::size_t removeLineEnds(char* data, std::size_t size) {
     return static_cast<std::size_t>(out - data);
 }
 
-// Reads up to `count` bytes into `to`; returns how many arrived.
-std::size_t readSome(std::streambuf* buf, char* to, std::size_t count) {
+// Reads up to `count` bytes into `to`; returns how many arrived (fewer only
+// at the end of the input).
+std::size_t readSome(const InputSource& in, char* to, std::size_t count) {
     std::size_t got = 0;
     while (got < count) {
-        const std::streamsize n = buf->sgetn(to + got, static_cast<std::streamsize>(
-                                                           std::min<std::size_t>(count - got, PTRDIFF_MAX)));
+        const std::size_t want = std::min<std::size_t>(count - got, PTRDIFF_MAX);
+        std::ptrdiff_t n;
+        if (in.stream != nullptr) {
+            n = in.stream->rdbuf()->sgetn(to + got, static_cast<std::streamsize>(want));
+        } else {
+            n = ::read(in.fd, to + got, want);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) throw SystemFailure("cannot read standard input", errno);
+        }
         if (n <= 0) break;
         got += static_cast<std::size_t>(n);
     }
     return got;
+}
+
+// The size of the rest of the input where the system knows it in advance:
+// a regular file's. Only a hint for the first block: what the reads return
+// decides (a directory, a pipe or a device has none).
+std::size_t sizeHint(const InputSource& in) {
+    if (in.stream != nullptr) {
+        std::streambuf* buf = in.stream->rdbuf();
+        const std::streamoff here = buf->pubseekoff(0, std::ios_base::cur, std::ios_base::in);
+        if (here < 0) return 0;
+        const std::streamoff end = buf->pubseekoff(0, std::ios_base::end, std::ios_base::in);
+        if (buf->pubseekoff(here, std::ios_base::beg, std::ios_base::in) != here || end <= here) return 0;
+        return static_cast<std::size_t>(end - here);
+    }
+    struct stat st {};
+    if (::fstat(in.fd, &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+    const off_t here = ::lseek(in.fd, 0, SEEK_CUR);
+    return here >= 0 && st.st_size > here ? static_cast<std::size_t>(st.st_size - here) : 0;
 }
 
 }  // namespace
@@ -89,23 +122,16 @@ InputText copyText(std::string_view text) {
 // The input is read in blocks (a file whose size is known: in one), and the
 // blocks are joined at the end, so that the peak memory stays near the
 // input size.
-InputText readDocument(std::istream& in) {
-    std::streambuf* buf = in.rdbuf();
+InputText readDocument(const InputSource& in) {
     // A block and its NUL fill one huge page (allocateText).
     constexpr std::size_t kBlock = (std::size_t{1} << 21) - 1;
-    std::size_t block = kBlock;
-    const std::streamoff here = buf->pubseekoff(0, std::ios_base::cur, std::ios_base::in);
-    if (here >= 0) {
-        const std::streamoff end = buf->pubseekoff(0, std::ios_base::end, std::ios_base::in);
-        if (buf->pubseekoff(here, std::ios_base::beg, std::ios_base::in) == here && end > here) {
-            block = std::max(block, static_cast<std::size_t>(end - here) + 1);
-        }
-    }
+    const std::size_t hint = sizeHint(in);
+    std::size_t block = hint < kBlock ? kBlock : hint + 1;
     std::vector<InputText> blocks;
     std::size_t total = 0;
     for (bool more = true; more;) {
         InputText b{allocateText(block + 1), 0};
-        b.size = readSome(buf, b.data.get(), block);
+        b.size = readSome(in, b.data.get(), block);
         more = b.size == block;
         b.size = removeLineEnds(b.data.get(), b.size);
         b.data[b.size] = '\0';

@@ -53,7 +53,15 @@ struct InputText {
 // A copy of `text` as an InputText.
 InputText copyText(std::string_view text);
 
-// Reads the whole input and joins its lines with nothing in between.
-InputText readDocument(std::istream& in);
+// Where the document is read from: a file descriptor (standard input), or a
+// stream (the tests and the fuzz harness).
+struct InputSource {
+    int fd = -1;
+    std::istream* stream = nullptr;
+};
+
+// Reads the whole input and joins its lines with nothing in between. Throws
+// SystemFailure when a read fails; a read interrupted by a signal is retried.
+InputText readDocument(const InputSource& in);
 
 }  // namespace initform

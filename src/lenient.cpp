@@ -178,11 +178,10 @@ std::optional<std::string> normalizeLenient(std::string_view text) {
     std::string list(framing.frame->polyText);
     // p//q is p/q.
     list.erase(std::unique(list.begin(), list.end(), [](char a, char b) { return a == '/' && b == '/'; }), list.end());
-    forEachPiece(list, ',', [&out](std::string_view poly, bool last) {
-        rewritePolynomial(poly, out);
-        if (!last) out += ',';
-        return true;
-    });
+    for (Pieces polys(list, ','); polys.next();) {
+        rewritePolynomial(polys.piece(), out);
+        if (!polys.last()) out += ',';
+    }
     out += std::string_view(squeezed).substr(head.size() + framing.frame->polyText.size());
     return out;
 }

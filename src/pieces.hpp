@@ -14,26 +14,35 @@ using StringList = std::vector<std::string_view>;
 
 inline constexpr std::size_t npos = std::string_view::npos;
 
-// Calls each(piece, last) for every piece of `text` cut at `delimiter`,
-// empty pieces included (a text with k delimiters has k + 1), in order;
-// stops early when `each` returns false. Returns whether it went through.
-template <class Each>
-bool forEachPiece(std::string_view text, char delimiter, Each&& each) {
-    for (std::size_t pos = 0;;) {
-        const std::size_t cut = text.find(delimiter, pos);
-        const bool last = cut == npos;
-        if (!each(text.substr(pos, last ? npos : cut - pos), last)) return false;
-        if (last) return true;
-        pos = cut + 1;
+// The pieces of `text` cut at `delimiter`, one at a time, empty pieces
+// included (a text with k delimiters has k + 1):
+//     for (Pieces pieces(text, ','); pieces.next();) use(pieces.piece(), pieces.last());
+class Pieces {
+public:
+    Pieces(std::string_view text, char delimiter) : text_(text), delimiter_(delimiter) {}
+    // Moves to the next piece; false after the last.
+    bool next() {
+        if (last_) return false;
+        const std::size_t cut = text_.find(delimiter_, pos_);
+        last_ = cut == npos;
+        piece_ = text_.substr(pos_, last_ ? npos : cut - pos_);
+        pos_ = cut + 1;
+        return true;
     }
-}
+    std::string_view piece() const { return piece_; }
+    bool last() const { return last_; }
+
+private:
+    std::string_view text_;
+    char delimiter_;
+    std::size_t pos_ = 0;
+    std::string_view piece_;
+    bool last_ = false;
+};
 
 // Appends to `list` the pieces of `text` cut at `delimiter`.
 inline void populate(StringList& list, std::string_view text, char delimiter) {
-    forEachPiece(text, delimiter, [&list](std::string_view piece, bool) {
-        list.push_back(piece);
-        return true;
-    });
+    for (Pieces pieces(text, delimiter); pieces.next();) list.push_back(pieces.piece());
 }
 
 // The position of the first '+' or '-' after `start` (npos for none): the

@@ -62,22 +62,6 @@ void rebuildIndex(PolynomialOf<A>& p) {
 
 }  // namespace
 
-void forgetTerms(KeyIndex& index) {
-    index.count = 0;
-    if (++index.stamp == 0) {  // once in 2^32 calls: really empty the slots
-        for (KeyIndex::Slot& s : index.slots) s.stamp = 0;
-        index.stamp = 1;
-    }
-}
-
-template <class A>
-void clearPoly(PolynomialOf<A>& p) {
-    p.terms.clear();
-    p.entries.clear();
-    p.coeffs.clear();
-    forgetTerms(p.index);
-}
-
 template <class A>
 void insertTerm(PolynomialOf<A>& p, std::uint32_t count, typename A::Coeff c) {
     const std::size_t first = p.entries.size() - count;
@@ -127,7 +111,6 @@ int compareKeys(std::span<const EntryOf<A>> a, std::span<const EntryOf<A>> b) {
 }
 
 #define INITFORM_POLYNOMIAL(A)                                                             \
-    template void clearPoly<A>(PolynomialOf<A>&);                                          \
     template void insertTerm<A>(PolynomialOf<A>&, std::uint32_t, A::Coeff);                \
     template int compareKeys<A>(std::span<const EntryOf<A>>, std::span<const EntryOf<A>>);
 INITFORM_POLYNOMIAL(Wrapping)

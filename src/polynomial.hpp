@@ -64,10 +64,22 @@ std::span<const EntryOf<A>> keyOf(const PolynomialOf<A>& p, const TermOf<A>& t) 
 }
 
 // Empties the index in constant time (slots of older stamps count as free).
-void forgetTerms(KeyIndex& index);
-// Makes p empty; its memory stays for the next polynomial.
+inline void forgetTerms(KeyIndex& index) {
+    index.count = 0;
+    if (++index.stamp == 0) [[unlikely]] {  // once in 2^32 calls: really empty the slots
+        for (KeyIndex::Slot& s : index.slots) s.stamp = 0;
+        index.stamp = 1;
+    }
+}
+// Makes p empty; its memory stays for the next polynomial. (Inline: the
+// loops call it for every polynomial.)
 template <class A>
-void clearPoly(PolynomialOf<A>& p);
+void clearPoly(PolynomialOf<A>& p) {
+    p.terms.clear();
+    p.entries.clear();
+    p.coeffs.clear();
+    forgetTerms(p.index);
+}
 // Inserts the exponent vector stored in the last `count` entries with
 // coefficient c, or adds c to the term that already has it.
 template <class A>

@@ -26,8 +26,10 @@ void selectInitial(const PolynomialOf<A>& p, std::size_t first, std::size_t last
     if (query.rule.floorAtZero) max.emplace();
     for (std::size_t k = first; k < last; ++k) {
         const TermOf<A>& t = p.terms[k];
-        if (query.rule.dropZeros && A::isZero(t.coeff)) continue;
+        // Every term's degree is checked, as the reader checks every term it
+        // reads, also one whose coefficient cancelled.
         A::checkDegree(keyOf(p, t), query.weights, query.notes);
+        if (query.rule.dropZeros && A::isZero(t.coeff)) continue;
         typename A::Degree r = rankOf<A>(keyOf(p, t), query);
         if (max && r < *max) continue;
         if (!max || *max < r) {

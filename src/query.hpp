@@ -107,8 +107,8 @@ typename A::Degree rankOf(std::span<const EntryOf<A>> key, const QueryOf<A>& que
     return A::rank(degreeOf<A>(key, query), query.rule.smallest);
 }
 // Collects in `chosen` the positions of the terms [first, last) of p that
-// make up their initial form under the query's rule; notes a degree that
-// wraps around.
+// make up their initial form under the query's rule; notes any term's
+// degree that wraps around.
 template <class A>
 void selectInitial(const PolynomialOf<A>& p, std::size_t first, std::size_t last, const QueryOf<A>& query,
                    std::vector<std::size_t>& chosen);

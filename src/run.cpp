@@ -1,9 +1,10 @@
 // A run: the command line decides what is done, and with which arithmetic.
 #include "run.hpp"
 
+#include <new>
+
 #include "answer.hpp"
 #include "diagnostics.hpp"
-#include "exact.hpp"
 #include "options.hpp"
 #include "usage.hpp"
 #include "weightsfile.hpp"
@@ -14,6 +15,8 @@
 
 namespace initform {
 
+struct Exact;
+
 namespace {
 
 constexpr std::string_view kNeedVector = "Need argument: exponentvector.";
@@ -21,12 +24,12 @@ constexpr std::string_view kNeedWeightsFile = "Need argument: weights file.";
 
 // Answers the vector or the weights file in one arithmetic.
 template <class A>
-int answer(const Options& o, std::istream& in, Diagnostics& diag) {
+int answer(const Options& o, const InputSource& in, Diagnostics& diag) {
     return o.action == Options::Action::WeightsFile ? answerWeightsFile<A>(o, in, diag)
                                                     : answerOneVector<A>(o, in, diag);
 }
 
-int dispatch(const Options& o, std::istream& in, Diagnostics& diag) {
+int dispatch(const Options& o, const InputSource& in, Diagnostics& diag) {
     switch (o.action) {
         case Options::Action::MissingVector:
             diag.line(kNeedVector);
@@ -53,18 +56,25 @@ int dispatch(const Options& o, std::istream& in, Diagnostics& diag) {
 
 }  // namespace
 
-int run(std::span<const std::string_view> args, std::istream& in, Writer& w, std::ostream* err) {
-    Diagnostics diag(w, err);
-    const int status = dispatch(parseOptions(args), in, diag);
-    diag.finish();
-    return status;
+int run(std::span<const std::string_view> args, const InputSource& in, Writer& out, ErrorStream& err) {
+    Diagnostics diag(out, err);
+    int status = 1;
+    try {
+        status = dispatch(parseOptions(args), in, diag);
+    } catch (const std::bad_alloc&) {
+        // Not an input error but the machine's limit: said where a failure
+        // of the system is said, and never reported as success.
+        diag.outOfMemory();
+    } catch (const SystemFailure& failure) {
+        diag.systemFailure(failure);
+    }
+    return diag.finish(status);
 }
 
-int run(std::span<const std::string_view> args, std::istream& in, Writer& w) { return run(args, in, w, nullptr); }
-
-int run(std::span<const std::string_view> args, std::istream& in, std::ostream& out) {
+int run(std::span<const std::string_view> args, std::istream& in, std::ostream& out, std::ostream& err) {
     Writer w(out);
-    return run(args, in, w);
+    ErrorStream e(err);
+    return run(args, InputSource{-1, &in}, w, e);
 }
 
 }  // namespace initform

@@ -5,15 +5,16 @@
 #include <span>
 #include <string_view>
 
+#include "diagnostics.hpp"
+#include "input.hpp"
 #include "writer.hpp"
 
 namespace initform {
 
 // Runs the filter: args are the command-line arguments after the program
-// name. Returns the process exit status. The warning goes to `err` (none
-// with the overloads without it).
-int run(std::span<const std::string_view> args, std::istream& in, Writer& out, std::ostream* err);
-int run(std::span<const std::string_view> args, std::istream& in, Writer& out);
-int run(std::span<const std::string_view> args, std::istream& in, std::ostream& out);
+// name. Standard error gets at most one line. Returns the exit status.
+int run(std::span<const std::string_view> args, const InputSource& in, Writer& out, ErrorStream& err);
+// The same over streams, for the tests and the fuzz harness.
+int run(std::span<const std::string_view> args, std::istream& in, std::ostream& out, std::ostream& err);
 
 }  // namespace initform

@@ -37,11 +37,12 @@ constexpr std::string_view kLines[] = {
     "Example:  echo 'Q[x,y]{3*x^2*y-x+2,x*y+2*y*x}' | initform '(1,1)'",
     "          prints 3*x^2*y, and 3*x*y on two lines",
     "",
-    "Messages of bad input go to standard output. Without --exact, a run in which",
-    "a number or a weighted degree left 32 bits ends with one warning line on",
-    "standard error; a failed write is also reported there.",
-    "Exit status: 0 on success, 1 on bad input or a failed write, 255 without VECTOR",
-    "(or without FILE after --weights).",
+    "Messages of bad input go to standard output. Standard error gets at most one",
+    "line: a failure of the system (a read or a write that failed, memory",
+    "exhausted), or else, without --exact, the warning that a number or a weighted",
+    "degree left 32 bits and wrapped around.",
+    "Exit status: 0 on success, 1 on bad input or a failure of the system, 255",
+    "without VECTOR (or without FILE after --weights).",
 };
 
 }  // namespace

@@ -1,9 +1,18 @@
 // Answering a file of weight vectors over the document stored once.
+//
+// Each answer is what a separate run with that vector prints, its warning
+// included. The stored terms give the same initial forms as the single
+// pass, and the degrees that wrap around; what else a run notes depends on
+// the order its single pass reads the terms in, so the rare polynomial in
+// which the whole reading noted a wrap-around, and the one whose reading
+// failed, are answered from their text by the single pass itself.
 #include "weightsfile.hpp"
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,58 +32,69 @@ namespace {
 template <class A>
 struct StoredDocumentOf {
     PolynomialOf<A> terms;
-    std::vector<std::size_t> ends;     // polynomial k: terms [ends[k-1], ends[k])
-    std::optional<std::string> error;  // the message reading stopped with
+    std::vector<std::size_t> ends;  // polynomial k: terms [ends[k-1], ends[k])
+    // The polynomials answered from their text instead (position, text), in order.
+    std::vector<std::pair<std::size_t, std::string_view>> fromText;
+    // The text of the polynomial whose reading failed, after the stored ones.
+    std::optional<std::string_view> failed;
 };
 
 template <class A>
-StoredDocumentOf<A> storeDocument(const Document& d, WrapNotes* notes) {
+StoredDocumentOf<A> storeDocument(const Document& d) {
     StoredDocumentOf<A> s;
     PolynomialOf<A> p;
     p.index.seed = mixSeed(d.vars.seed);
-    WholeQueryOf<A> whole(d.vars.names.size(), notes);
-    const std::string_view polyText = d.framing.frame->polyText;
-    // Room for every term and factor the text can hold, taken at once: the
-    // store never grows by doubling, so its memory stays near the input's.
-    auto count = [&](char c) { return static_cast<std::size_t>(std::count(polyText.begin(), polyText.end(), c)); };
-    const std::size_t terms = count('+') + count('-') + count(',') + 1;
-    s.terms.terms.reserve(terms);
-    s.terms.entries.reserve(terms + count('*'));
-    forEachPiece(polyText, ',', [&](std::string_view text, bool) {
+    WrapNotes wrapped;
+    WholeQueryOf<A> whole(d.vars.names.size(), &wrapped);
+    // The store grows as terms come: it holds what the text holds after
+    // like terms combine, and nothing is reserved for terms that never come.
+    for (Pieces texts(d.framing.frame->polyText, ','); texts.next();) {
         clearPoly(p);
+        wrapped.any = false;
         try {
-            findPolyRep(p, TerminatedText{text}, d.vars, whole.query);
-        } catch (const BadInput& error) {
-            s.error = error.message;
-            return false;
+            findPolyRep(p, TerminatedText{texts.piece()}, d.vars, whole.query);
+        } catch (const BadInput&) {
+            s.failed = texts.piece();
+            break;
         }
+        if (wrapped.any) s.fromText.emplace_back(s.ends.size(), texts.piece());
         for (const TermOf<A>& t : p.terms) appendTerm(p, t, s.terms);
         s.ends.push_back(s.terms.terms.size());
-        return true;
-    });
+    }
     return s;
 }
 
 // Prints the initial forms of the stored polynomials, as the single pass
-// prints them from the text.
+// prints them from the text. Returns the exit status so far.
 template <class A>
-int answerStored(const StoredDocumentOf<A>& s, const Variables& vars, const QueryOf<A>& query, bool reduce,
+int answerStored(const StoredDocumentOf<A>& s, const Variables& vars, QueryOf<A>& query, bool reduce,
                  Diagnostics& diag) {
     Writer& w = diag.out;
+    TextAnswerOf<A> fromText(vars, query, reduce);
     PolynomialOf<A> q;
     PolynomialOf<A> reduced;
     std::vector<std::size_t> chosen;
-    for (std::size_t k = 0; k < s.ends.size(); ++k) {
-        selectInitial(s.terms, k == 0 ? 0 : s.ends[k - 1], s.ends[k], query, chosen);
-        clearPoly(q);
-        for (std::size_t c : chosen) appendTerm(s.terms, s.terms.terms[c], q);
-        if (reduce) reducePoly(q, reduced);
-        printPoly(reduce ? reduced : q, vars.names, w);
-        if (k + 1 == s.ends.size() && !s.error) return 0;
-        w.put(',');
-        w.lineEnd();
+    auto nextFromText = s.fromText.begin();
+    try {
+        for (std::size_t k = 0; k < s.ends.size(); ++k) {
+            if (nextFromText != s.fromText.end() && nextFromText->first == k) {
+                printPoly(fromText.answer(TerminatedText{(nextFromText++)->second}), vars.names, w);
+            } else {
+                selectInitial(s.terms, k == 0 ? 0 : s.ends[k - 1], s.ends[k], query, chosen);
+                clearPoly(q);
+                for (std::size_t c : chosen) appendTerm(s.terms, s.terms.terms[c], q);
+                if (reduce) reducePoly(q, reduced);
+                printPoly(reduce ? reduced : q, vars.names, w);
+            }
+            if (k + 1 == s.ends.size() && !s.failed) return 0;
+            w.put(',');
+            w.lineEnd();
+        }
+        // Read as the single pass reads it, the text fails the same way.
+        if (s.failed) fromText.answer(TerminatedText{*s.failed});
+    } catch (const BadInput& error) {
+        diag.badInput(error);
     }
-    diag.badInput(BadInput(*s.error));
     return 1;
 }
 
@@ -86,38 +106,101 @@ int answerStoredVector(std::string_view vector, const Document& d, const StoredD
     const std::optional<WeightsOf<A>> weights = readQueryWeights<A>(vector, diag);
     if (!weights) return 1;
     if (!writeAnswerHead(d, weights->values.size(), o, diag)) return 1;
-    const QueryOf<A> query{weights->values, o.rule(), weights->big, &diag.wraps};
+    QueryOf<A> query{weights->values, o.rule(), weights->big, &diag.wraps};
     if (answerStored<A>(*stored, d.vars, query, o.reduce, diag) != 0) return 1;
     return writeAnswerTail(o, diag.out);
+}
+
+// The lines of a file, read one at a time: more of the file is read only
+// when no whole line is left, so that the file may be a pipe whose writer
+// waits for each answer.
+class LineReader {
+public:
+    explicit LineReader(int fd) : fd_(fd) {}
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+    ~LineReader() { ::close(fd_); }
+    // The next line without its '\n' (a last line may lack it); nullopt at
+    // the end. Throws SystemFailure when a read fails.
+    std::optional<std::string> next();
+
+private:
+    int fd_;
+    std::string buffer_;
+    bool ended_ = false;
+};
+
+std::optional<std::string> LineReader::next() {
+    for (;;) {
+        const std::size_t nl = buffer_.find('\n');
+        if (nl != npos || (ended_ && !buffer_.empty())) {
+            std::string line = buffer_.substr(0, nl);
+            buffer_.erase(0, nl == npos ? npos : nl + 1);
+            return line;
+        }
+        if (ended_) return std::nullopt;
+        char block[65536];
+        const ssize_t n = ::read(fd_, block, sizeof block);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throw SystemFailure("cannot read", errno);
+        if (n == 0) ended_ = true;
+        buffer_.append(block, static_cast<std::size_t>(n > 0 ? n : 0));
+    }
+}
+
+// Opens the weights file; -1 after reporting why it cannot be opened.
+int openWeightsFile(const std::string& path, Diagnostics& diag) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        diag.line("Bad input: Cannot open weights file '" + path + "': " + std::strerror(errno));
+        return -1;
+    }
+    if (fd <= STDERR_FILENO) {
+        // Standard input, output or error was closed, and the file took its
+        // number: move it, so that the document is not read from it.
+        const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+        ::close(fd);
+        if (moved < 0) throw SystemFailure("cannot open the weights file", errno);
+        fd = moved;
+    }
+    return fd;
 }
 
 }  // namespace
 
 template <class A>
-int answerWeightsFile(const Options& o, std::istream& in, Diagnostics& diag) {
-    std::ifstream file{std::string(o.weightsFile)};
-    if (!file) {
-        diag.line("Bad input: Cannot open weights file '" + std::string(o.weightsFile) + "': " + std::strerror(errno));
-        return 1;
-    }
+int answerWeightsFile(const Options& o, const InputSource& in, Diagnostics& diag) {
+    const std::string path(o.weightsFile);
+    const int fd = openWeightsFile(path, diag);
+    if (fd < 0) return 1;
+    LineReader lines(fd);
     // One flush per answer, not per line.
     diag.out.flushEachLine(false);
     const Document d = loadDocument(in, o.lenient);
     std::optional<StoredDocumentOf<A>> stored;
-    if (d.framing.frame) stored.emplace(storeDocument<A>(d, &diag.wraps));
-    std::string line;
-    while (std::getline(file, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty()) continue;
-        const int status = answerStoredVector<A>(line, d, stored ? &*stored : nullptr, o, diag);
-        diag.out.flush();
-        if (status != 0) return status;
-        if (!diag.out.ok()) return 1;
+    if (d.framing.frame) stored.emplace(storeDocument<A>(d));
+    try {
+        while (std::optional<std::string> line = lines.next()) {
+            if (!line->empty() && line->back() == '\r') line->pop_back();
+            if (line->empty()) continue;
+            const int status = answerStoredVector<A>(*line, d, stored ? &*stored : nullptr, o, diag);
+            diag.out.flush();
+            if (status != 0) return status;
+            if (!diag.out.ok()) return 1;
+        }
+    } catch (const SystemFailure& failure) {
+        // Said where a file that cannot be opened is said; the answers
+        // written before it stay.
+        diag.line("Bad input: Cannot read weights file '" + path + "': " + std::strerror(failure.error));
+        return 1;
     }
     return 0;
 }
 
-template int answerWeightsFile<Wrapping>(const Options&, std::istream&, Diagnostics&);
-template int answerWeightsFile<Exact>(const Options&, std::istream&, Diagnostics&);
+template int answerWeightsFile<Wrapping>(const Options&, const InputSource&, Diagnostics&);
+template int answerWeightsFile<Exact>(const Options&, const InputSource&, Diagnostics&);
 
 }  // namespace initform

@@ -3,9 +3,8 @@
 // vector selects its initial forms from the stored terms.
 #pragma once
 
-#include <iosfwd>
-
 #include "diagnostics.hpp"
+#include "input.hpp"
 #include "options.hpp"
 
 namespace initform {
@@ -14,6 +13,6 @@ namespace initform {
 // byte as its own run; stops after the first that fails. Returns the exit
 // status.
 template <class A>
-int answerWeightsFile(const Options& o, std::istream& in, Diagnostics& diag);
+int answerWeightsFile(const Options& o, const InputSource& in, Diagnostics& diag);
 
 }  // namespace initform

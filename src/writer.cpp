@@ -28,26 +28,10 @@ void Writer::spill() {
         // Straight to the stream's buffer; a short write marks the stream bad.
         const auto size = static_cast<std::streamsize>(size_);
         if (out_->good() && out_->rdbuf()->sputn(buf_.data(), size) != size) out_->setstate(std::ios::badbit);
-    } else {
-        for (std::size_t done = 0; error_ == 0 && done < size_;) {
-            const ssize_t n = ::write(fd_, buf_.data() + done, size_ - done);
-            if (n >= 0) {
-                done += static_cast<std::size_t>(n);
-            } else if (errno != EINTR) {
-                error_ = errno;
-            }
-        }
+    } else if (error_ == 0) {
+        error_ = writeAll(fd_, buf_.data(), size_);
     }
     size_ = 0;
-}
-
-void Writer::lineEnd() {
-    put('\n');
-    if (flushLines_) {
-        flush();
-    } else {
-        spillIfLarge();
-    }
 }
 
 void Writer::flush() {
@@ -56,5 +40,7 @@ void Writer::flush() {
 }
 
 bool Writer::ok() const { return out_ != nullptr ? out_->good() : error_ == 0; }
+
+int Writer::error() const { return out_ != nullptr ? (out_->good() ? 0 : EIO) : error_; }
 
 }  // namespace initform

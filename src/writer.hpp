@@ -2,6 +2,9 @@
 // stream or a file descriptor.
 #pragma once
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -18,7 +21,7 @@ class Writer {
 public:
     explicit Writer(std::ostream& out) : out_(&out) {}
     explicit Writer(int fd) : fd_(fd) {}
-    void put(char c) {
+    [[gnu::always_inline]] void put(char c) {
         *reserve(1) = c;
         ++size_;
     }
@@ -41,7 +44,14 @@ public:
         return buf_.data() + size_;
     }
     void commit(const char* end) { size_ = static_cast<std::size_t>(end - buf_.data()); }
-    void lineEnd();
+    void lineEnd() {
+        put('\n');
+        if (flushLines_) {
+            flush();
+        } else {
+            spillIfLarge();
+        }
+    }
     // Whether every line end flushes (the default); without it only
     // flush() and a full buffer pass output on.
     void flushEachLine(bool on) { flushLines_ = on; }
@@ -51,8 +61,8 @@ public:
         if (size_ >= kSpillSize) spill();
     }
     bool ok() const;
-    // The errno of a failed write to a descriptor (0 for none).
-    int error() const { return error_; }
+    // Why output failed, as an errno value (0 for no failure).
+    int error() const;
 
 private:
     static constexpr std::size_t kSpillSize = std::size_t{1} << 16;
@@ -69,6 +79,24 @@ private:
     std::size_t size_ = 0;
     std::size_t capacity_ = 0;  // buf_.size(), kept beside size_
 };
+
+// Writes all of data to a descriptor, again after an interruption or a
+// short write. Returns 0, or the errno value of the failure (EIO when
+// write(2) wrote nothing without saying why).
+inline int writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n > 0) {
+            data += n;
+            size -= static_cast<std::size_t>(n);
+        } else if (n == 0) {
+            return EIO;  // nothing written and no reason given: it would never end
+        } else if (errno != EINTR) {
+            return errno;
+        }
+    }
+    return 0;
+}
 
 inline void Writer::put(std::string_view s) {
     const std::size_t n = s.size();

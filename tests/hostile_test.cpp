@@ -125,9 +125,9 @@ TEST(Hostile, MillionVariablesWithMatchingWeights) {
     // The weight vector is too long for a command line; run in-process.
     const std::string weights = "(" + repeat("1,", 999'999) + "1)";
     std::istringstream in("Q[" + names(1'000'000) + "]{v999999^2*v0+v5,v3-v3}");
-    std::ostringstream out;
+    std::ostringstream out, err;
     const std::vector<std::string_view> args{weights};
-    EXPECT_EQ(run(args, in, out), 0);
+    EXPECT_EQ(run(args, in, out, err), 0);
     EXPECT_EQ(out.str(), "v0*v999999^2,\n0*v3\n");
 }
 
@@ -165,10 +165,10 @@ TEST(Hostile, CraftedCollidingNamesStayFast) {
     doc += "x]{" + crafted[4242] + "^2+x}";
     weights += "1)";
     std::istringstream in(doc);
-    std::ostringstream out;
+    std::ostringstream out, err;
     const std::vector<std::string_view> args{weights};
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(run(args, in, out), 0);
+    EXPECT_EQ(run(args, in, out, err), 0);
     EXPECT_EQ(out.str(), crafted[4242] + "^2\n");
     // Quadratic probing through one cluster would take minutes.
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 10.0);
@@ -187,6 +187,39 @@ TEST(WriteErrors, AreFailures) {
     }
 }
 
+// Failures of the system itself: one line on standard error naming it, a
+// failing status, and no warning beside it.
+TEST(SystemFailures, AreSaidOnceAndFail) {
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        std::string in;
+        Source source;
+        Sink sink;
+        std::string out;
+        std::string err;
+    } rows[] = {
+        {"stdin_closed", {"(1)"}, "", Source::Closed, Sink::File, "",
+         "initform: cannot read standard input: Bad file descriptor\n"},
+        {"stdin_a_directory", {"(1)", "--ring"}, "", Source::Directory, Sink::File, "",
+         "initform: cannot read standard input: Is a directory\n"},
+        {"stdin_closed_after_a_wrapped_weight", {"(4294967296)"}, "", Source::Closed, Sink::File, "",
+         "initform: cannot read standard input: Bad file descriptor\n"},
+        {"stdin_closed_with_weights_file", {"--weights", "/dev/null", "--exact"}, "", Source::Closed, Sink::File, "",
+         "initform: cannot read standard input: Bad file descriptor\n"},
+        {"weights_file_a_directory", {"--weights", "/", "--ring"}, "Q[x]{x}", Source::File, Sink::File,
+         "Bad input: Cannot read weights file '/': Is a directory\n", ""},
+        {"full_disk_drops_the_warning", {"(0)"}, "Q[x]{2147483648*x}", Source::File, Sink::DevFull, "",
+         "initform: cannot write standard output: No space left on device\n"},
+    };
+    for (const auto& row : rows) {
+        const Outcome o = runBinary(row.args, row.in, row.sink, row.source);
+        EXPECT_EQ(o.status, 1) << row.name;
+        EXPECT_EQ(o.out, row.out) << row.name;
+        EXPECT_EQ(o.err, row.err) << row.name;
+    }
+}
+
 TEST(WriteErrors, AGoneReaderEndsQuietly) {
     // Also when started with SIGPIPE ignored, as some shells and services
     // start their children: the filter restores the default itself.
@@ -202,10 +235,11 @@ TEST(WriteErrors, AGoneReaderEndsQuietly) {
 TEST(WriteErrors, AFailingStreamIsAFailure) {
     // run() on a stream that refuses every byte must not report success.
     std::istringstream in("Q[x]{x}");
-    std::ostringstream out;
+    std::ostringstream out, err;
     out.setstate(std::ios::badbit);
     const std::vector<std::string_view> args{"(1)"};
-    EXPECT_EQ(run(args, in, out), 1);
+    EXPECT_EQ(run(args, in, out, err), 1);
+    EXPECT_EQ(err.str(), "initform: cannot write standard output: Input/output error\n");
 }
 
 TEST(HashSeed, DiffersFromRunToRun) {

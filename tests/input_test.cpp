@@ -28,5 +28,18 @@ TEST(TextBuffer, AMovedFromBufferFreesNothing) {
     ::munmap(low, 4096);
 }
 
+TEST(ReadDocument, JoinsLinesAcrossBlocks) {
+    // More than one block of 2 MB, with line ends at every size of piece.
+    std::string text;
+    for (std::size_t k = 0; text.size() < (std::size_t{5} << 20); ++k) text += std::string(k % 7, 'a') + "\n";
+    std::istringstream in(text);
+    const InputText doc = readDocument(InputSource{-1, &in});
+    std::string joined = text;
+    std::erase(joined, '\n');
+    ASSERT_EQ(doc.size, joined.size());
+    EXPECT_EQ(doc.text(), joined);
+    EXPECT_EQ(doc.data[doc.size], '\0');
+}
+
 }  // namespace
 }  // namespace initform::test

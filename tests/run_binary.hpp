@@ -38,14 +38,27 @@ inline std::string tempPath(const char* tag) {
 
 // Where the binary's standard output goes.
 enum class Sink { File, DevFull, Closed, BrokenPipe };
+// Where its standard input comes from: a file holding the input, or
+// something that cannot be read.
+enum class Source { File, Closed, Directory };
 
 inline Outcome runBinary(const std::vector<std::string>& args, const std::string& input,
-                         Sink sink = Sink::File) {
+                         Sink sink = Sink::File, Source source = Source::File) {
     const std::string in = tempPath("in"), out = tempPath("out"), err = tempPath("err");
     std::ofstream(in, std::ios::binary) << input;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+    switch (source) {
+        case Source::File:
+            posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+            break;
+        case Source::Closed:
+            posix_spawn_file_actions_addclose(&actions, 0);
+            break;
+        case Source::Directory:
+            posix_spawn_file_actions_addopen(&actions, 0, "/", O_RDONLY, 0);
+            break;
+    }
     int pipeEnds[2] = {-1, -1};
     switch (sink) {
         case Sink::File:
