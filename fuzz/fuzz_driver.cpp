@@ -13,6 +13,8 @@
 //   when no weight is negative and no reduced term has a negative degree;
 //   with --exact the same holds in exact arithmetic; with --lenient the
 //   document is checked in its canonical form;
+// - a step of the walk (--toward) ends where the cone of the marked basis
+//   ends: a second step from there toward the same target stays there;
 // - with --exact, a run whose numbers cannot leave 31 bits prints what the
 //   same run without --exact prints.
 #include <algorithm>
@@ -198,6 +200,16 @@ void checkLargestAgrees(const std::vector<std::string_view>& args, std::string_v
     if (got != output) failWith("--max differs from the classic rule without cancellation", output, got);
 }
 
+// The walk's step ends where the cone ends: a step from there toward the
+// same target goes nowhere.
+void checkWalkSettles(const std::vector<std::string_view>& args, const std::string& input, const std::string& output) {
+    const std::string reached = output.substr(0, output.size() - 1);  // without its line end
+    std::vector<std::string_view> again(args.begin(), args.end());
+    again[0] = reached;
+    std::string second;
+    if (runOnce(again, input, second) != 0 || second != output) failWith("a second step of the walk moved", output, second);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -222,9 +234,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::cerr << "bad outcome: status " << status << ", standard error '" << err << "'\n";
         std::abort();
     }
-    // The properties are those of one vector over a document.
     const Options s = parseOptions(args);
-    if (s.action != Options::Action::OneVector || (s.largest && s.smallest)) return 0;
+    if (s.walk && s.toward && status == 0 && s.action == Options::Action::OneVector) checkWalkSettles(args, input, output);
+    // The properties are those of one vector over a document.
+    if (s.action != Options::Action::OneVector || s.walk || (s.largest && s.smallest)) return 0;
     if (s.exact && staysWithin31Bits(argLine, input)) checkModesAgree(s, args[0], input, output, status);
     if (status == 0 && !s.largest && !s.smallest && !s.lenient) checkLargestAgrees(args, argLine, s, input, output);
     if (status == 0 && s.ring) {

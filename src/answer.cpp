@@ -32,8 +32,13 @@ bool writeAnswerHead(const Document& d, std::size_t weights, const Options& o, D
         w.put("]{");
         w.lineEnd();
     }
+    return checkDimension(d, weights, diag);
+}
+
+bool checkDimension(const Document& d, std::size_t weights, Diagnostics& diag) {
     const std::size_t names = d.vars.names.size();
     if (names == weights) return true;
+    Writer& w = diag.out;
     w.put("Dimension of standard input (");
     w.put(std::to_string(names));
     w.put(") and vector-argument (");

@@ -26,6 +26,9 @@ std::optional<WeightsOf<A>> readQueryWeights(std::string_view vector, Diagnostic
 // weights: a framing message, the ring header, a dimension message. True
 // when the polynomials follow.
 bool writeAnswerHead(const Document& d, std::size_t weights, const Options& o, Diagnostics& diag);
+// Writes the message of a vector of `weights` weights in a ring of another
+// number of variables; true when the numbers agree.
+bool checkDimension(const Document& d, std::size_t weights, Diagnostics& diag);
 // Writes what follows the polynomials; returns the exit status.
 int writeAnswerTail(const Options& o, Writer& w);
 

@@ -18,16 +18,6 @@ namespace {
 
 static_assert(sizeof(long) == 8, "GMP's long must hold a 64-bit integer");
 
-mpz_class toMpz(Int128 v) {
-    __extension__ typedef unsigned __int128 UInt128;
-    const UInt128 mag = v < 0 ? UInt128{0} - static_cast<UInt128>(v) : static_cast<UInt128>(v);
-    const std::uint64_t words[2] = {static_cast<std::uint64_t>(mag), static_cast<std::uint64_t>(mag >> 64)};
-    mpz_class z;
-    mpz_import(z.get_mpz_t(), 2, -1, sizeof(std::uint64_t), 0, 0, words);
-    if (v < 0) z = -z;
-    return z;
-}
-
 // A free slot of the store, or a new one.
 std::uint32_t takeSlot(Exact::CoeffStore& store) {
     // Slots are numbered in 32 bits: more rationals in one polynomial than
@@ -73,6 +63,16 @@ void* reallocate(void* p, std::size_t, std::size_t size) {
 void release(void* p, std::size_t) { std::free(p); }
 
 }  // namespace
+
+mpz_class toMpz(Int128 v) {
+    __extension__ typedef unsigned __int128 UInt128;
+    const UInt128 mag = v < 0 ? UInt128{0} - static_cast<UInt128>(v) : static_cast<UInt128>(v);
+    const std::uint64_t words[2] = {static_cast<std::uint64_t>(mag), static_cast<std::uint64_t>(mag >> 64)};
+    mpz_class z;
+    mpz_import(z.get_mpz_t(), 2, -1, sizeof(std::uint64_t), 0, 0, words);
+    if (v < 0) z = -z;
+    return z;
+}
 
 void exitWhenGmpRunsOutOfMemory() { mp_set_memory_functions(allocate, reallocate, release); }
 

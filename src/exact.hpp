@@ -158,6 +158,9 @@ struct Exact {
     static ExactDegree bigDot(std::span<const EntryOf<Exact>> key, std::span<const mpz_class> weights);
 };
 
+// v as a GMP integer.
+mpz_class toMpz(Int128 v);
+
 // Reads a number as readExact64 does, of any size, and when its digits are
 // followed by '/' and more digits, the fraction they make. Throws
 // ZeroDenominator (naming the whole text) for a denominator of 0.

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "pieces.hpp"
+
 namespace initform {
 
 Options parseOptions(std::span<const std::string_view> args) {
@@ -16,6 +18,7 @@ Options parseOptions(std::span<const std::string_view> args) {
     if (args[0] == "--version") o.action = Options::Action::Version;
     if (o.action != Options::Action::OneVector) return o;
     std::span<const std::string_view> switches = args.subspan(1);
+    if (args[0] == "--cone") o.action = Options::Action::Cone;
     if (args[0] == "--weights") {
         o.action = Options::Action::WeightsFile;
         if (args.size() < 2) {
@@ -24,18 +27,27 @@ Options parseOptions(std::span<const std::string_view> args) {
         }
         o.weightsFile = args[1];
         switches = args.subspan(2);
-    } else {
+    } else if (o.action == Options::Action::OneVector) {
         o.vector = args[0];
     }
-    for (std::string_view a : switches) {
+    std::size_t target = npos;  // where the target of --toward stands: no switch
+    for (std::size_t k = 0; k < switches.size(); ++k) {
+        const std::string_view a = switches[k];
+        if (k == target) continue;
         o.exact = o.exact || a == "--exact";
         o.largest = o.largest || a == "--max";
         o.smallest = o.smallest || a == "--min";
         o.lenient = o.lenient || a == "--lenient";
+        if (a == "--toward" && !o.walk) {
+            o.walk = true;
+            // An empty target is none, as an empty vector is.
+            if (k + 1 < switches.size() && !switches[k + 1].empty()) o.toward = switches[target = k + 1];
+        }
     }
-    const bool anywhere = o.exact || o.largest || o.smallest || o.lenient;
+    const bool anywhere = o.exact || o.largest || o.smallest || o.lenient || o.walk;
     const std::size_t last = anywhere ? switches.size() : std::min<std::size_t>(switches.size(), 2);
     for (std::size_t k = 0; k < last; ++k) {
+        if (k == target) continue;
         o.reduce = o.reduce || switches[k] == "--reduce";
         o.ring = o.ring || switches[k] == "--ring";
     }

@@ -1,6 +1,7 @@
 // The command line: what the run is asked to do, and with which switches.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -10,10 +11,14 @@ namespace initform {
 
 // Everything the command line says, read once.
 struct Options {
-    enum class Action { MissingVector, MissingWeightsFile, Help, Version, OneVector, WeightsFile };
+    enum class Action { MissingVector, MissingWeightsFile, Help, Version, OneVector, WeightsFile, Cone };
     Action action = Action::OneVector;
     std::string_view vector;       // the weight vector text (OneVector)
     std::string_view weightsFile;  // the file of weight vectors (WeightsFile)
+    // --toward TARGET: the walk's step toward the target (its text, absent
+    // when --toward ends the command line).
+    bool walk = false;
+    std::optional<std::string_view> toward;
     bool reduce = false;
     bool ring = false;
     bool exact = false;
@@ -25,10 +30,10 @@ struct Options {
 };
 
 // Reads the arguments after the program name. The switches follow the
-// vector (or the file of --weights). Any of the filter's own switches
-// other than --reduce and --ring makes every switch count wherever it
-// stands; otherwise only the first two positions count. Other arguments
-// are ignored.
+// vector (or the file of --weights, or --cone). Any of the filter's own
+// switches other than --reduce and --ring makes every switch count wherever
+// it stands; otherwise only the first two positions count. --toward takes
+// the argument after it as its target. Other arguments are ignored.
 Options parseOptions(std::span<const std::string_view> args);
 
 }  // namespace initform

@@ -2,9 +2,11 @@
 #include "run.hpp"
 
 #include <new>
+#include <string>
 
 #include "answer.hpp"
 #include "diagnostics.hpp"
+#include "marked.hpp"
 #include "options.hpp"
 #include "usage.hpp"
 #include "weightsfile.hpp"
@@ -21,6 +23,15 @@ namespace {
 
 constexpr std::string_view kNeedVector = "Need argument: exponentvector.";
 constexpr std::string_view kNeedWeightsFile = "Need argument: weights file.";
+constexpr std::string_view kNeedTarget = "Need argument: target vector.";
+
+// The switches that cannot go together, if any are given together.
+const char* clashOf(const Options& o) {
+    if (o.largest && o.smallest) return "--max and --min";
+    if (o.action == Options::Action::Cone && o.walk) return "--cone and --toward";
+    if (o.action == Options::Action::WeightsFile && o.walk) return "--weights and --toward";
+    return nullptr;
+}
 
 // Answers the vector or the weights file in one arithmetic.
 template <class A>
@@ -46,10 +57,16 @@ int dispatch(const Options& o, const InputSource& in, Diagnostics& diag) {
         default:
             break;
     }
-    if (o.largest && o.smallest) {
-        diag.line("Bad input: --max and --min exclude each other");
+    if (const char* clash = clashOf(o)) {
+        diag.line(std::string("Bad input: ") + clash + " exclude each other");
         return 1;
     }
+    if (o.walk && !o.toward) {
+        diag.line(kNeedTarget);
+        return 255;
+    }
+    if (o.action == Options::Action::Cone) return answerCone(o, in, diag);
+    if (o.walk) return answerWalk(o, in, diag);
     diag.fractionsNeedExact = o.lenient && !o.exact;
     return o.exact ? answer<Exact>(o, in, diag) : answer<Wrapping>(o, in, diag);
 }

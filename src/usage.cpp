@@ -8,6 +8,8 @@ namespace {
 constexpr std::string_view kLines[] = {
     "Usage: initform VECTOR [--reduce] [--ring] [--exact] [--max | --min] [--lenient] < DOCUMENT",
     "       initform --weights FILE [switches] < DOCUMENT",
+    "       initform --cone [--min] [--lenient] < MARKED",
+    "       initform VECTOR --toward TARGET [--min] [--lenient] < MARKED",
     "Prints the initial form of each polynomial of DOCUMENT with respect to the",
     "integer weight vector VECTOR: its terms of largest weighted degree (0 or more).",
     "",
@@ -28,8 +30,16 @@ constexpr std::string_view kLines[] = {
     "             DOCUMENT: each answer as its own run prints it, the next line of",
     "             FILE read only once the answer is written (FILE may be a pipe);",
     "             the run stops after the first answer that fails",
-    "With --exact, --max, --min or --lenient the switches count in any position after VECTOR",
-    "(or FILE), otherwise only in the next two. --max and --min exclude each other.",
+    "  --cone     the Groebner cone of the marked basis MARKED (each polynomial's",
+    "             first term marked): the weights under which every marked term has",
+    "             the largest degree (with --min the smallest); prints its dimension,",
+    "             equations, lineality space, facets (w.v >= 0) and a relative",
+    "             interior point, each vector primitive, one labelled line each",
+    "  --toward TARGET  the walk's step: the last point of the segment from VECTOR",
+    "             (in the cone) to TARGET that stays in the cone, as a vector",
+    "With --exact, --max, --min, --lenient or --toward the switches count in any position",
+    "after VECTOR (or FILE), otherwise only in the next two. --max and --min exclude each",
+    "other, and so do --cone and --toward.",
     "Example: for x^2+y^2+2*x+2*y and the weights (-1,-1) the classic rule prints 0,",
     "--max prints 2*y+2*x and --min prints y^2+x^2.",
     "",
@@ -42,7 +52,7 @@ constexpr std::string_view kLines[] = {
     "exhausted), or else, without --exact, the warning that a number or a weighted",
     "degree left 32 bits and wrapped around.",
     "Exit status: 0 on success, 1 on bad input or a failure of the system, 255",
-    "without VECTOR (or without FILE after --weights).",
+    "without VECTOR (or without FILE after --weights, or TARGET after --toward).",
 };
 
 }  // namespace

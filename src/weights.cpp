@@ -11,10 +11,11 @@ namespace initform {
 
 namespace {
 
-// The texts of the weights of a vector: the pieces between its brackets.
+// The texts of the weights of a vector: the pieces between its brackets
+// (none for a text of fewer than 3 characters: one empty piece).
 StringList weightTexts(std::string_view arg) {
     StringList pieces;
-    populate(pieces, arg.substr(1, arg.size() - 2), ',');
+    populate(pieces, arg.size() < 2 ? std::string_view{} : arg.substr(1, arg.size() - 2), ',');
     return pieces;
 }
 
