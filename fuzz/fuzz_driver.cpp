@@ -15,6 +15,8 @@
 //   document is checked in its canonical form;
 // - a step of the walk (--toward) ends where the cone of the marked basis
 //   ends: a second step from there toward the same target stays there;
+// - with --valuation P, scaling every coefficient of a polynomial by a
+//   power of P changes no output;
 // - with --exact, a run whose numbers cannot leave 31 bits prints what the
 //   same run without --exact prints.
 #include <algorithm>
@@ -200,6 +202,36 @@ void checkLargestAgrees(const std::vector<std::string_view>& args, std::string_v
     if (got != output) failWith("--max differs from the classic rule without cancellation", output, got);
 }
 
+// With --valuation P, the document with the coefficients of its k-th
+// polynomial multiplied by P^(k mod 3) prints the same.
+void checkValuationScaling(const std::vector<std::string_view>& args, std::string_view prime,
+                           const std::string& input, const std::string& output) {
+    const std::optional<Prime> p = readPrime(prime);
+    const std::string joined = joinLines(input);
+    const Parsed d = parseDocument(joined);
+    if (!p || joined.find("]{") == npos) return;
+    std::ostringstream scaled;
+    Writer w(scaled);
+    w.put(joined.substr(0, joined.find("]{") + 2));
+    for (std::size_t k = 0; k < d.polys.size(); ++k) {
+        PolynomialOf<Exact> poly;
+        try {
+            findPolyRep(poly, d.polys[k], d.vars);
+        } catch (const BadInput&) {
+            return;
+        }
+        mpz_class power;
+        mpz_pow_ui(power.get_mpz_t(), p->value.get_mpz_t(), k % 3);
+        for (TermOf<Exact>& t : poly.terms) t.coeff = Exact::coeffOf(poly.coeffs, Exact::valueOf(poly.coeffs, t.coeff) * power);
+        if (k > 0) w.put(',');
+        printPoly(poly, d.vars.names, w);
+    }
+    w.put('}');
+    w.flush();
+    std::string again;
+    if (runOnce(args, scaled.str(), again) != 0 || again != output) failWith("scaling by powers of P changed the output", output, again);
+}
+
 // The walk's step ends where the cone ends: a step from there toward the
 // same target goes nowhere.
 void checkWalkSettles(const std::vector<std::string_view>& args, const std::string& input, const std::string& output) {
@@ -236,8 +268,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const Options s = parseOptions(args);
     if (s.walk && s.toward && status == 0 && s.action == Options::Action::OneVector) checkWalkSettles(args, input, output);
+    if (s.valued && s.valuation && status == 0 && s.action == Options::Action::OneVector && !s.lenient) {
+        checkValuationScaling(args, *s.valuation, input, output);
+    }
     // The properties are those of one vector over a document.
-    if (s.action != Options::Action::OneVector || s.walk || (s.largest && s.smallest)) return 0;
+    if (s.action != Options::Action::OneVector || s.walk || s.valued || (s.largest && s.smallest)) return 0;
     if (s.exact && staysWithin31Bits(argLine, input)) checkModesAgree(s, args[0], input, output, status);
     if (status == 0 && !s.largest && !s.smallest && !s.lenient) checkLargestAgrees(args, argLine, s, input, output);
     if (status == 0 && s.ring) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "exact.hpp"
+#include "valued.hpp"
 #include "printer.hpp"
 #include "reader.hpp"
 #include "reduce.hpp"
@@ -94,9 +95,25 @@ int answerOneVector(const Options& o, const InputSource& in, Diagnostics& diag) 
     if (!weights) return 1;
     const Document d = loadDocument(in, o.lenient);
     if (!writeAnswerHead(d, weights->values.size(), o, diag)) return 1;
-    QueryOf<A> query{weights->values, o.rule(), weights->big, &diag.wraps};
+    const typename A::Field field = fieldOf<A>(o);
+    QueryOf<A> query = queryOf<A>(*weights, o, field, diag);
     if (answerPolynomials<A>(d.framing.frame->polyText, d.vars, query, o.reduce, diag) != 0) return 1;
     return writeAnswerTail(o, diag.out);
+}
+
+template <>
+Wrapping::Field fieldOf<Wrapping>(const Options&) {
+    return {};
+}
+
+template <>
+Exact::Field fieldOf<Exact>(const Options&) {
+    return {};
+}
+
+template <>
+Valued::Field fieldOf<Valued>(const Options& o) {
+    return {*readPrime(*o.valuation), o.largest};
 }
 
 #define INITFORM_ANSWER(A)                                                                              \
@@ -105,6 +122,7 @@ int answerOneVector(const Options& o, const InputSource& in, Diagnostics& diag) 
     template int answerOneVector<A>(const Options&, const InputSource&, Diagnostics&);
 INITFORM_ANSWER(Wrapping)
 INITFORM_ANSWER(Exact)
+INITFORM_ANSWER(Valued)
 #undef INITFORM_ANSWER
 
 }  // namespace initform

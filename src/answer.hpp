@@ -22,6 +22,19 @@ namespace initform {
 template <class A>
 std::optional<WeightsOf<A>> readQueryWeights(std::string_view vector, Diagnostics& diag);
 
+// The field of the coefficients the options ask for (with --valuation, its
+// prime, which the run has checked).
+template <class A>
+typename A::Field fieldOf(const Options& o);
+// The query of these weights under the options' rule and the field;
+// wrap-around is noted in diag.
+template <class A>
+QueryOf<A> queryOf(const WeightsOf<A>& weights, const Options& o, const typename A::Field& field, Diagnostics& diag) {
+    QueryOf<A> query{weights.values, o.rule(), weights.big, &diag.wraps};
+    query.valuation = A::valuation(field, weights.scale);
+    return query;
+}
+
 // Writes what comes before the polynomials of an answer with `weights`
 // weights: a framing message, the ring header, a dimension message. True
 // when the polynomials follow.
@@ -58,7 +71,7 @@ const PolynomialOf<A>& TextAnswerOf<A>::answer(TerminatedText text) {
     query_.restart();
     // Read through the query, p is left with the initial form.
     findPolyRep(p_, text, vars_, query_);
-    if (query_.rule.dropZeros && dropZeroTerms(p_)) [[unlikely]] {
+    if (query_.rule.dropZeros && dropCancelled(p_, query_)) [[unlikely]] {
         // Every term kept cancelled (or in exact mode every degree lay
         // below the query's start): a dropped term may be the answer, so
         // read the text again, whole.
@@ -66,6 +79,7 @@ const PolynomialOf<A>& TextAnswerOf<A>::answer(TerminatedText text) {
         findPolyRep(p_, text, vars_, whole_.query);
         transformToInitial(p_, query_);
     }
+    if constexpr (A::valued) A::toResidues(p_, query_.valuation);
     if (!reduce_) return p_;
     reducePoly(p_, reduced_);
     return reduced_;

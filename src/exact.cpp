@@ -102,19 +102,15 @@ std::size_t Exact::fastFactors(std::span<const Weight> weights) {
     return m == 0 ? kBoundFactors : std::min<std::size_t>(kBoundFactors, kLimit / m);
 }
 
-ExactDegree Exact::bigDot(std::span<const EntryOf<Exact>> key, std::span<const mpz_class> weights) {
-    ExactDegree d{0, mpz_class(0)};
-    mpz_class e;
-    for (const EntryOf<Exact>& x : key) {
-        e = static_cast<long>(x.exp);
-        mpz_addmul(d.big->get_mpz_t(), e.get_mpz_t(), weights[x.var].get_mpz_t());
-    }
-    return d;
-}
-
 void Exact::addBig(Degree& d, Int128 product) {
     if (!d.big) d.big = toMpz(d.small);
     *d.big += toMpz(product);
+}
+
+void Exact::addDegree(Degree& d, const Degree& e) {
+    if (!e.big) return addProduct(d, e.small, 1);
+    if (!d.big) d.big = toMpz(d.small);
+    *d.big += *e.big;
 }
 
 std::strong_ordering compareBig(const ExactDegree& a, const ExactDegree& b) {
@@ -177,6 +173,16 @@ ExactCoeff Exact::copyCoeff(const CoeffStore& from, Coeff c, CoeffStore& to) {
     const std::uint32_t slot = takeSlot(to);
     to.values[slot] = from.values[c.big - 1];
     return {0, slot + 1};
+}
+
+mpq_class Exact::valueOf(const CoeffStore& store, Coeff c) {
+    return c.big ? store.values[c.big - 1] : mpq_class(mpz_class(static_cast<long>(c.small)));
+}
+
+ExactCoeff Exact::coeffOf(CoeffStore& store, const mpq_class& q) {
+    const std::uint32_t slot = takeSlot(store);
+    store.values[slot] = q;
+    return settle(store, slot);
 }
 
 void Exact::printCoeff(const CoeffStore& store, Coeff c, Writer& out) {

@@ -57,6 +57,12 @@ struct Exact {
     using Weight = std::int64_t;
     // Weights beyond 64 bits, scaled to integers.
     using BigWeight = mpz_class;
+    // Coefficients carry no valuation (--valuation has an arithmetic of its
+    // own, Valued): the field and a query's valuation hold nothing.
+    static constexpr bool valued = false;
+    struct Field {};
+    struct Valuation {};
+    static Valuation valuation(const Field&, const BigWeight&) { return {}; }
     using Degree = ExactDegree;
     // A degree summed factor by factor in 64 bits with wrap-around, as in
     // the default mode: it is the exact degree for a term that fastFactors
@@ -85,6 +91,8 @@ struct Exact {
     }
     // d += product, in GMP.
     static void addBig(Degree& d, Int128 product);
+    // d += e.
+    static void addDegree(Degree& d, const Degree& e);
     static void addProduct(DegreeSum& d, Exponent e, Weight w) {
         d += static_cast<std::uint64_t>(e) * static_cast<std::uint64_t>(w);
     }
@@ -147,15 +155,28 @@ struct Exact {
         if (floor.big) [[unlikely]] floor.small = sgn(*floor.big) < 0 ? INT64_MIN : INT64_MAX;
     }
     // Degrees do not wrap: there is nothing to check.
-    static void checkDegree(std::span<const EntryOf<Exact>>, std::span<const Weight>, WrapNotes*) {}
+    template <class Entry>
+    static void checkDegree(std::span<const Entry>, std::span<const Weight>, WrapNotes*) {}
     static void addCoeff(CoeffStore& store, Coeff& into, Coeff c);
     static Coeff copyCoeff(const CoeffStore& from, Coeff c, CoeffStore& to);
     static bool isNegative(const CoeffStore& store, Coeff c) {
         return c.big ? sgn(store.values[c.big - 1]) < 0 : c.small < 0;
     }
     static void printCoeff(const CoeffStore& store, Coeff c, Writer& out);
+    // A coefficient's value, and the coefficient of a value.
+    static mpq_class valueOf(const CoeffStore& store, Coeff c);
+    static Coeff coeffOf(CoeffStore& store, const mpq_class& q);
     // The exact degree of a term under weights of any size.
-    static ExactDegree bigDot(std::span<const EntryOf<Exact>> key, std::span<const mpz_class> weights);
+    template <class Entry>
+    static ExactDegree bigDot(std::span<const Entry> key, std::span<const mpz_class> weights) {
+        ExactDegree d{0, mpz_class(0)};
+        mpz_class e;
+        for (const Entry& x : key) {
+            e = static_cast<long>(x.exp);
+            mpz_addmul(d.big->get_mpz_t(), e.get_mpz_t(), weights[x.var].get_mpz_t());
+        }
+        return d;
+    }
 };
 
 // v as a GMP integer.

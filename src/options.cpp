@@ -30,24 +30,34 @@ Options parseOptions(std::span<const std::string_view> args) {
     } else if (o.action == Options::Action::OneVector) {
         o.vector = args[0];
     }
-    std::size_t target = npos;  // where the target of --toward stands: no switch
+    // Where the arguments of --toward and --valuation stand: no switches.
+    std::size_t target = npos;
+    std::size_t prime = npos;
+    // The argument after switch k, unless it is empty (as an empty vector is none).
+    const auto argumentOf = [&](std::size_t k, std::size_t& at) -> std::optional<std::string_view> {
+        if (k + 1 == switches.size() || switches[k + 1].empty()) return std::nullopt;
+        return switches[at = k + 1];
+    };
     for (std::size_t k = 0; k < switches.size(); ++k) {
         const std::string_view a = switches[k];
-        if (k == target) continue;
+        if (k == target || k == prime) continue;
         o.exact = o.exact || a == "--exact";
         o.largest = o.largest || a == "--max";
         o.smallest = o.smallest || a == "--min";
         o.lenient = o.lenient || a == "--lenient";
         if (a == "--toward" && !o.walk) {
             o.walk = true;
-            // An empty target is none, as an empty vector is.
-            if (k + 1 < switches.size() && !switches[k + 1].empty()) o.toward = switches[target = k + 1];
+            o.toward = argumentOf(k, target);
+        }
+        if (a == "--valuation" && !o.valued) {
+            o.valued = true;
+            o.valuation = argumentOf(k, prime);
         }
     }
-    const bool anywhere = o.exact || o.largest || o.smallest || o.lenient || o.walk;
+    const bool anywhere = o.exact || o.largest || o.smallest || o.lenient || o.walk || o.valued;
     const std::size_t last = anywhere ? switches.size() : std::min<std::size_t>(switches.size(), 2);
     for (std::size_t k = 0; k < last; ++k) {
-        if (k == target) continue;
+        if (k == target || k == prime) continue;
         o.reduce = o.reduce || switches[k] == "--reduce";
         o.ring = o.ring || switches[k] == "--ring";
     }

@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "exact.hpp"
+#include "valued.hpp"
 #include "wrapping.hpp"
 
 namespace initform {
@@ -115,6 +116,7 @@ int compareKeys(std::span<const EntryOf<A>> a, std::span<const EntryOf<A>> b) {
     template int compareKeys<A>(std::span<const EntryOf<A>>, std::span<const EntryOf<A>>);
 INITFORM_POLYNOMIAL(Wrapping)
 INITFORM_POLYNOMIAL(Exact)
+INITFORM_POLYNOMIAL(Valued)
 #undef INITFORM_POLYNOMIAL
 
 }  // namespace initform

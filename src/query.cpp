@@ -5,13 +5,18 @@
 #include <optional>
 
 #include "exact.hpp"
+#include "valued.hpp"
 
 namespace initform {
 
 template <class A>
-bool dropZeroTerms(PolynomialOf<A>& p) {
-    p.terms.erase(std::remove_if(p.terms.begin(), p.terms.end(), [](const TermOf<A>& t) { return A::isZero(t.coeff); }),
-                  p.terms.end());
+bool dropCancelled(PolynomialOf<A>& p, const QueryOf<A>& query) {
+    const auto cancelled = [&](const TermOf<A>& t) {
+        if (A::isZero(t.coeff)) return true;
+        if constexpr (A::valued) return rankOf(p, t, query) < query.floor;
+        return false;
+    };
+    p.terms.erase(std::remove_if(p.terms.begin(), p.terms.end(), cancelled), p.terms.end());
     forgetTerms(p.index);  // positions changed
     return p.terms.empty();
 }
@@ -30,7 +35,7 @@ void selectInitial(const PolynomialOf<A>& p, std::size_t first, std::size_t last
         // reads, also one whose coefficient cancelled.
         A::checkDegree(keyOf(p, t), query.weights, query.notes);
         if (query.rule.dropZeros && A::isZero(t.coeff)) continue;
-        typename A::Degree r = rankOf<A>(keyOf(p, t), query);
+        typename A::Degree r = rankOf<A>(p, t, query);
         if (max && r < *max) continue;
         if (!max || *max < r) {
             max = std::move(r);
@@ -52,12 +57,13 @@ void transformToInitial(PolynomialOf<A>& p, const QueryOf<A>& query) {
 }
 
 #define INITFORM_QUERY(A)                                                                                      \
-    template bool dropZeroTerms<A>(PolynomialOf<A>&);                                                          \
+    template bool dropCancelled<A>(PolynomialOf<A>&, const QueryOf<A>&);                                       \
     template void selectInitial<A>(const PolynomialOf<A>&, std::size_t, std::size_t, const QueryOf<A>&,        \
                                    std::vector<std::size_t>&);                                                 \
     template void transformToInitial<A>(PolynomialOf<A>&, const QueryOf<A>&);
 INITFORM_QUERY(Wrapping)
 INITFORM_QUERY(Exact)
+INITFORM_QUERY(Valued)
 #undef INITFORM_QUERY
 
 }  // namespace initform

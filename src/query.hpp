@@ -71,6 +71,8 @@ struct QueryOf {
     std::uint64_t safeBound = Wrapping::kExponentLimit;
     // Where wrap-around is noted (default mode).
     WrapNotes* notes = nullptr;
+    // --valuation: the prime and how the valuation shifts degrees.
+    [[no_unique_address]] typename A::Valuation valuation{};
 };
 
 // A query of zero weights: every term has the degree 0, so it keeps every
@@ -101,10 +103,13 @@ typename A::Degree degreeOf(std::span<const EntryOf<A>> key, const QueryOf<A>& q
     }
     return dot<A>(key, query.weights);
 }
-// The rank of a term under a query: its degree, or the complement for the smallest.
+// The rank of a term of p under a query: its degree (with --valuation,
+// shifted by its coefficient's), or the complement for the smallest.
 template <class A>
-typename A::Degree rankOf(std::span<const EntryOf<A>> key, const QueryOf<A>& query) {
-    return A::rank(degreeOf<A>(key, query), query.rule.smallest);
+typename A::Degree rankOf(const PolynomialOf<A>& p, const TermOf<A>& t, const QueryOf<A>& query) {
+    typename A::Degree d = degreeOf<A>(keyOf(p, t), query);
+    if constexpr (A::valued) A::addShift(d, p.coeffs, t.coeff, query.valuation);
+    return A::rank(std::move(d), query.rule.smallest);
 }
 // Collects in `chosen` the positions of the terms [first, last) of p that
 // make up their initial form under the query's rule; notes any term's
@@ -115,8 +120,12 @@ void selectInitial(const PolynomialOf<A>& p, std::size_t first, std::size_t last
 // Cuts p down to its initial form under the query's rule.
 template <class A>
 void transformToInitial(PolynomialOf<A>& p, const QueryOf<A>& query);
-// Removes the terms whose coefficient is 0; true when none is left.
+// Removes from p, read through the query, the terms that cancelled: those
+// whose coefficient is 0 once like terms combined, and with --valuation
+// those whose combined valuation rose, so that their rank fell below the
+// query's floor. True when none is left: then a term the query dropped
+// while reading may be the answer.
 template <class A>
-bool dropZeroTerms(PolynomialOf<A>& p);
+bool dropCancelled(PolynomialOf<A>& p, const QueryOf<A>& query);
 
 }  // namespace initform

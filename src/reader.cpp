@@ -11,14 +11,20 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <type_traits>
 
 #include "errors.hpp"
 #include "exact.hpp"
+#include "valued.hpp"
 #include "termtext.hpp"
 
 namespace initform {
 
 namespace {
+
+// A shift of a degree that a fast 64-bit sum takes in without leaving its
+// range (Exact::fastFactors keeps such sums below 2^63 - 2^32).
+constexpr std::int64_t kSmallShift = std::int64_t{1} << 31;
 
 // Reads the terms of one polynomial text into p.
 template <class A>
@@ -32,6 +38,12 @@ struct TermReader {
     // Every read has a query: one of zero weights keeps every term.
     QueryOf<A>& query;
     TermText text;
+    // --valuation: the shift of the current term's degree by its
+    // coefficient's valuation, when it is not in `sum` already (kept only
+    // in that arithmetic).
+    struct NoShift {};
+    [[no_unique_address]] std::conditional_t<A::valued, Degree, NoShift> shift{};
+    bool shifted = false;
     // Default mode: the bound of the exponents of all terms read (see
     // Wrapping::safeBound). Past the safe bound some term might have
     // wrapped around: checkTerms, after the loop that reads them, checks each.
@@ -86,6 +98,18 @@ std::size_t TermReader<A>::readTerm(std::size_t begin, Factors<A>& factors) {
     bool fast = true;  // whether sum is the exact degree
     if constexpr (A::exact) {
         fast = (termBound >> A::kBoundBits) == 0 && factors.count < query.fastFactors;
+    }
+    if constexpr (A::valued) {
+        // A coefficient that P divides shifts the degree: into a fast sum
+        // when the shift is small (a fast sum stays 2^32 away from the
+        // 64-bit limits), else summed exactly.
+        shifted = A::shiftOf(coeff, query.valuation, shift);
+        if (shifted && fast && !shift.big && shift.small >= -kSmallShift && shift.small <= kSmallShift) {
+            sum += static_cast<DegreeSum>(shift.small);
+            shifted = false;
+        } else if (shifted) {
+            fast = false;
+        }
     }
     if (below(sum, fast, factors)) {
         // Dropped unread; only a sum of exponents out of range must be told.
@@ -170,7 +194,11 @@ typename A::Degree TermReader<A>::degreeOf(const DegreeSum& sum, bool fast, Fact
     } else {
         if (fast) [[likely]] return Degree{static_cast<std::int64_t>(sum), std::nullopt};
         const std::span<const EntryOf<A>> key(factors.data(), factors.count);
-        return initform::degreeOf<A>(key, query);
+        Degree d = initform::degreeOf<A>(key, query);
+        if constexpr (A::valued) {
+            if (shifted) A::addDegree(d, shift);
+        }
+        return d;
     }
 }
 
@@ -348,6 +376,7 @@ void findPolyRep(PolynomialOf<A>& p, std::string_view text, const Variables& var
     template void findPolyRep<A>(PolynomialOf<A>&, std::string_view, const Variables&);
 INITFORM_READER(Wrapping)
 INITFORM_READER(Exact)
+INITFORM_READER(Valued)
 #undef INITFORM_READER
 
 }  // namespace initform

@@ -7,6 +7,7 @@
 
 #include "errors.hpp"
 #include "exact.hpp"
+#include "valued.hpp"
 
 namespace initform {
 
@@ -87,6 +88,7 @@ void reducePoly(const PolynomialOf<A>& p, PolynomialOf<A>& result) {
 #define INITFORM_REDUCE(A) template void reducePoly<A>(const PolynomialOf<A>&, PolynomialOf<A>&);
 INITFORM_REDUCE(Wrapping)
 INITFORM_REDUCE(Exact)
+INITFORM_REDUCE(Valued)
 #undef INITFORM_REDUCE
 
 }  // namespace initform

@@ -9,6 +9,7 @@
 #include "marked.hpp"
 #include "options.hpp"
 #include "usage.hpp"
+#include "valued.hpp"
 #include "weightsfile.hpp"
 
 #ifndef INITFORM_VERSION
@@ -17,19 +18,20 @@
 
 namespace initform {
 
-struct Exact;
-
 namespace {
 
 constexpr std::string_view kNeedVector = "Need argument: exponentvector.";
 constexpr std::string_view kNeedWeightsFile = "Need argument: weights file.";
 constexpr std::string_view kNeedTarget = "Need argument: target vector.";
+constexpr std::string_view kNeedPrime = "Need argument: valuation prime.";
 
 // The switches that cannot go together, if any are given together.
 const char* clashOf(const Options& o) {
     if (o.largest && o.smallest) return "--max and --min";
     if (o.action == Options::Action::Cone && o.walk) return "--cone and --toward";
     if (o.action == Options::Action::WeightsFile && o.walk) return "--weights and --toward";
+    if (o.action == Options::Action::Cone && o.valued) return "--cone and --valuation";
+    if (o.walk && o.valued) return "--toward and --valuation";
     return nullptr;
 }
 
@@ -65,9 +67,18 @@ int dispatch(const Options& o, const InputSource& in, Diagnostics& diag) {
         diag.line(kNeedTarget);
         return 255;
     }
+    if (o.valued && !o.valuation) {
+        diag.line(kNeedPrime);
+        return 255;
+    }
+    if (o.valued && !readPrime(*o.valuation)) {
+        diag.line("Bad input: Valuation '" + std::string(*o.valuation) + "' is not a prime");
+        return 1;
+    }
     if (o.action == Options::Action::Cone) return answerCone(o, in, diag);
     if (o.walk) return answerWalk(o, in, diag);
-    diag.fractionsNeedExact = o.lenient && !o.exact;
+    diag.fractionsNeedExact = o.lenient && !o.exact && !o.valued;
+    if (o.valued) return answer<Valued>(o, in, diag);
     return o.exact ? answer<Exact>(o, in, diag) : answer<Wrapping>(o, in, diag);
 }
 

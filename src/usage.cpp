@@ -6,7 +6,8 @@ namespace initform {
 namespace {
 
 constexpr std::string_view kLines[] = {
-    "Usage: initform VECTOR [--reduce] [--ring] [--exact] [--max | --min] [--lenient] < DOCUMENT",
+    "Usage: initform VECTOR [--reduce] [--ring] [--exact] [--max | --min] [--lenient]",
+    "                [--valuation P] < DOCUMENT",
     "       initform --weights FILE [switches] < DOCUMENT",
     "       initform --cone [--min] [--lenient] < MARKED",
     "       initform VECTOR --toward TARGET [--min] [--lenient] < MARKED",
@@ -23,6 +24,10 @@ constexpr std::string_view kLines[] = {
     "  --max      the textbook initial form: the terms of largest degree, whatever",
     "             its sign; coefficients that cancel to 0 are no terms",
     "  --min      the same with the smallest degree (the tropical convention)",
+    "  --valuation P  over the P-adic numbers (P a prime of any size): the terms of",
+    "             smallest val_P(c) + w.a (--max: largest -val_P(c) + w.a), each",
+    "             coefficient written as its unit part's residue mod P (1 to P-1);",
+    "             numbers are read as with --exact",
     "  --lenient  read what computer algebra systems print: white space anywhere,",
     "             ** for ^, a leading +, (10/9)*x, 1//2*x, x/10 (fractions need",
     "             --exact); with Singular set short=0 first",
@@ -37,9 +42,9 @@ constexpr std::string_view kLines[] = {
     "             interior point, each vector primitive, one labelled line each",
     "  --toward TARGET  the walk's step: the last point of the segment from VECTOR",
     "             (in the cone) to TARGET that stays in the cone, as a vector",
-    "With --exact, --max, --min, --lenient or --toward the switches count in any position",
-    "after VECTOR (or FILE), otherwise only in the next two. --max and --min exclude each",
-    "other, and so do --cone and --toward.",
+    "With --exact, --max, --min, --lenient, --toward or --valuation the switches count in any",
+    "position after VECTOR (or FILE), otherwise only in the next two. --max and --min exclude",
+    "each other; --cone, --toward and --valuation exclude each other.",
     "Example: for x^2+y^2+2*x+2*y and the weights (-1,-1) the classic rule prints 0,",
     "--max prints 2*y+2*x and --min prints y^2+x^2.",
     "",
@@ -52,7 +57,8 @@ constexpr std::string_view kLines[] = {
     "exhausted), or else, without --exact, the warning that a number or a weighted",
     "degree left 32 bits and wrapped around.",
     "Exit status: 0 on success, 1 on bad input or a failure of the system, 255",
-    "without VECTOR (or without FILE after --weights, or TARGET after --toward).",
+    "without VECTOR (or without FILE after --weights, TARGET after --toward, or P after",
+    "--valuation).",
 };
 
 }  // namespace

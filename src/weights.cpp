@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "exact.hpp"
+#include "valued.hpp"
 #include "numbers.hpp"
 #include "pieces.hpp"
 
@@ -31,6 +32,7 @@ WeightsOf<Exact> readRationalWeights(const StringList& pieces) {
         mpz_lcm(scale.get_mpz_t(), scale.get_mpz_t(), exact.back().get_den_mpz_t());
     }
     WeightsOf<Exact> w;
+    w.scale = scale;
     w.big.reserve(exact.size());
     bool fits = true;
     for (const mpq_class& q : exact) {
@@ -74,6 +76,12 @@ WeightsOf<Exact> readWeights<Exact>(std::string_view arg, WrapNotes*) {
         w.values.push_back(*v);
     }
     return w;
+}
+
+template <>
+WeightsOf<Valued> readWeights<Valued>(std::string_view arg, WrapNotes* notes) {
+    WeightsOf<Exact> w = readWeights<Exact>(arg, notes);
+    return {std::move(w.values), std::move(w.big), std::move(w.scale)};
 }
 
 }  // namespace initform

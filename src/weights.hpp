@@ -16,6 +16,8 @@ struct WeightsOf {
     // Exact mode: the weights, scaled to integers, when one of them leaves
     // 64 bits (`values` then holds zeros).
     std::vector<typename A::BigWeight> big;
+    // Exact mode: the factor fractions were scaled by (1 without them).
+    typename A::BigWeight scale = 1;
 };
 
 // The weights of a vector text: the text without its first and last

@@ -19,6 +19,7 @@
 
 #include "answer.hpp"
 #include "exact.hpp"
+#include "valued.hpp"
 #include "printer.hpp"
 #include "reader.hpp"
 #include "reduce.hpp"
@@ -83,6 +84,7 @@ int answerStored(const StoredDocumentOf<A>& s, const Variables& vars, QueryOf<A>
                 selectInitial(s.terms, k == 0 ? 0 : s.ends[k - 1], s.ends[k], query, chosen);
                 clearPoly(q);
                 for (std::size_t c : chosen) appendTerm(s.terms, s.terms.terms[c], q);
+                if constexpr (A::valued) A::toResidues(q, query.valuation);
                 if (reduce) reducePoly(q, reduced);
                 printPoly(reduce ? reduced : q, vars.names, w);
             }
@@ -102,11 +104,11 @@ int answerStored(const StoredDocumentOf<A>& s, const Variables& vars, QueryOf<A>
 // what a run with that vector prints. Returns its exit status.
 template <class A>
 int answerStoredVector(std::string_view vector, const Document& d, const StoredDocumentOf<A>* stored,
-                       const Options& o, Diagnostics& diag) {
+                       const Options& o, const typename A::Field& field, Diagnostics& diag) {
     const std::optional<WeightsOf<A>> weights = readQueryWeights<A>(vector, diag);
     if (!weights) return 1;
     if (!writeAnswerHead(d, weights->values.size(), o, diag)) return 1;
-    QueryOf<A> query{weights->values, o.rule(), weights->big, &diag.wraps};
+    QueryOf<A> query = queryOf<A>(*weights, o, field, diag);
     if (answerStored<A>(*stored, d.vars, query, o.reduce, diag) != 0) return 1;
     return writeAnswerTail(o, diag.out);
 }
@@ -182,11 +184,12 @@ int answerWeightsFile(const Options& o, const InputSource& in, Diagnostics& diag
     const Document d = loadDocument(in, o.lenient);
     std::optional<StoredDocumentOf<A>> stored;
     if (d.framing.frame) stored.emplace(storeDocument<A>(d));
+    const typename A::Field field = fieldOf<A>(o);
     try {
         while (std::optional<std::string> line = lines.next()) {
             if (!line->empty() && line->back() == '\r') line->pop_back();
             if (line->empty()) continue;
-            const int status = answerStoredVector<A>(*line, d, stored ? &*stored : nullptr, o, diag);
+            const int status = answerStoredVector<A>(*line, d, stored ? &*stored : nullptr, o, field, diag);
             diag.out.flush();
             if (status != 0) return status;
             if (!diag.out.ok()) return 1;
@@ -202,5 +205,6 @@ int answerWeightsFile(const Options& o, const InputSource& in, Diagnostics& diag
 
 template int answerWeightsFile<Wrapping>(const Options&, const InputSource&, Diagnostics&);
 template int answerWeightsFile<Exact>(const Options&, const InputSource&, Diagnostics&);
+template int answerWeightsFile<Valued>(const Options&, const InputSource&, Diagnostics&);
 
 }  // namespace initform

@@ -47,6 +47,12 @@ struct Wrapping {
     };
     // Weights never leave their type: the list of larger ones stays empty.
     using BigWeight = Weight;
+    // Coefficients carry no valuation (--valuation has an arithmetic of its
+    // own): the field and a query's valuation hold nothing.
+    static constexpr bool valued = false;
+    struct Field {};
+    struct Valuation {};
+    static Valuation valuation(const Field&, const BigWeight&) { return {}; }
     // The store of a polynomial read through a query notes where the query does.
     static void routeWraps(CoeffStore& store, WrapNotes* notes) { store.notes = notes; }
 

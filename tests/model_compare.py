@@ -255,12 +255,88 @@ def print_poly(poly, names):
     return b"".join(out)
 
 
+def without_prime(args):
+    """The arguments without the one --valuation takes, which is no switch."""
+    if b"--valuation" not in args[1:]:
+        return args
+    k = args.index(b"--valuation", 1)
+    return args[:k + 1] + args[k + 2:]
+
+
 def switches(args):
     """(reduce, ring, exact, rule) as the command line sets them."""
-    own = [a for a in args[1:] if a in (b"--exact", b"--max", b"--min")]
+    args = without_prime(args)
+    own = [a for a in args[1:] if a in (b"--exact", b"--max", b"--min", b"--valuation")]
     rest = args[1:] if own else args[1:3]
     rule = (b"--max" in own and b"--max") or (b"--min" in own and b"--min") or None
-    return b"--reduce" in rest, b"--ring" in rest, b"--exact" in own, rule
+    if b"--valuation" in own and not rule:
+        rule = b"--min"
+    return b"--reduce" in rest, b"--ring" in rest, b"--exact" in own or b"--valuation" in own, rule
+
+
+def prime_of(args):
+    """The text after --valuation: None without the switch, b"" when none follows."""
+    if b"--valuation" not in args[1:]:
+        return None
+    k = args.index(b"--valuation", 1)
+    return args[k + 1] if k + 1 < len(args) else b""
+
+
+def is_prime(n):
+    """Miller-Rabin with the first 20 primes as bases: exact far beyond the
+    numbers tested here."""
+    if n < 2:
+        return False
+    small = [2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31, 37, 41, 43, 47, 53, 59, 61, 67, 71]
+    for q in small:
+        if n % q == 0:
+            return n == q
+    d, s = n - 1, 0
+    while d % 2 == 0:
+        d, s = d // 2, s + 1
+    for a in small:
+        x = pow(a, d, n)
+        if x in (1, n - 1):
+            continue
+        for _ in range(s - 1):
+            x = x * x % n
+            if x == n - 1:
+                break
+        else:
+            return False
+    return True
+
+
+def valuation(x, p):
+    """val_p of a nonzero rational."""
+    v, n, d = 0, x.numerator, x.denominator
+    while n % p == 0:
+        n, v = n // p, v + 1
+    while d % p == 0:
+        d, v = d // p, v - 1
+    return v
+
+
+def residue(x, p):
+    """The unit part of a nonzero rational, mod p."""
+    n, d = x.numerator, x.denominator
+    while n % p == 0:
+        n //= p
+    while d % p == 0:
+        d //= p
+    return n * pow(d, -1, p) % p
+
+
+def valued_initial(poly, w, p, largest):
+    """The terms of smallest val_p(c) + w.a (with --max, largest
+    -val_p(c) + w.a), their coefficients as residues."""
+    terms = {k: Fraction(c) for k, c in poly.items() if c != 0}
+    if not terms:
+        return {}
+    deg = {k: (-valuation(c, p) if largest else valuation(c, p)) + sum(Fraction(a) * b for a, b in zip(k, w))
+           for k, c in terms.items()}
+    m = max(deg.values()) if largest else min(deg.values())
+    return {k: residue(c, p) for k, c in terms.items() if deg[k] == m}
 
 
 def model(args, data, truth=False):
@@ -270,10 +346,15 @@ def model(args, data, truth=False):
     if not args or args[0] == b"":
         return b"Need argument: exponentvector.\n", 255, False
     reduce, ring, exact, rule = switches(args)
-    if b"--max" in args[1:] and b"--min" in args[1:]:
+    if b"--max" in without_prime(args)[1:] and b"--min" in without_prime(args)[1:]:
         return b"Bad input: --max and --min exclude each other\n", 1, False
+    prime = prime_of(args)
+    if prime == b"":
+        return b"Need argument: valuation prime.\n", 255, False
+    if prime is not None and not (prime.isdigit() and is_prime(int(prime))):
+        return b"Bad input: Valuation '" + esc(prime) + b"' is not a prime\n", 1, False
     ar = Arith(exact, truth and not exact)
-    ar.small = exact or ar.truth
+    ar.small = (exact and prime is None) or ar.truth
     arg = args[0]
     try:
         w = [ar.weight(p) for p in arg[1:len(arg) - 1].split(b",")]
@@ -299,7 +380,10 @@ def model(args, data, truth=False):
         return b"".join(out), 1, ar.small
     for i, text in enumerate(polys):
         try:
-            p = initial(parse_poly(text, names, ar), w, ar, rule)
+            if prime is not None:
+                p = valued_initial(parse_poly(text, names, ar), w, int(prime), rule == b"--max")
+            else:
+                p = initial(parse_poly(text, names, ar), w, ar, rule)
             if reduce:
                 p = reduce_poly(p, ar)
         except BadInput as bad:
@@ -468,6 +552,58 @@ def lenient_variant(r, doc):
     return bytes(text)
 
 
+PRIMES = [b"2", b"3", b"5", b"7", b"101", b"2305843009213693951", b"18446744073709551629",
+          b"1000000000000000000000000000057", b"007", b"4", b"1", b"0", b"", b"x3"]
+
+
+def with_valuation(r, args):
+    """The arguments with --valuation and a prime (now and then no prime, or
+    a text that is none) at a random place after the first."""
+    prime = r.choice(PRIMES)
+    at = r.randint(1, len(args))
+    return args[:at] + [b"--valuation"] + ([prime] if r.random() < 0.97 else []) + args[at:]
+
+
+def polynomials(out):
+    """The polynomials of a successful run's output without --ring."""
+    return out[:-1].split(b",\n")
+
+
+def check_valuation_properties(binary, args, doc, out, fail):
+    """Two properties of --valuation P on a document the model read whole:
+    where P divides no coefficient, it keeps the terms --exact keeps under
+    the same rule, their coefficients reduced mod P; and scaling every
+    coefficient of a polynomial by a power of P changes no output."""
+    buf = doc.replace(b"\n", b"")
+    h, e = buf.find(b"]{"), buf.find(b"}")
+    names = buf[2:h].split(b",")
+    if not all(n in NAMES for n in names) or b"--ring" in args or not 0 < h < e:
+        return 0
+    prime = int(prime_of(args))
+    ar = Arith(True)
+    try:
+        polys = [parse_poly(t, names, ar) for t in buf[h + 2:e].split(b",")]
+    except BadInput:
+        return 0
+    k = args.index(b"--valuation")
+    rest = args[:k] + args[k + 2:]
+    if all(c == 0 or valuation(Fraction(c), prime) == 0 for q in polys for c in q.values()):
+        exact = rest + [b"--exact"] + ([] if b"--max" in rest else [b"--min"])
+        got = run(binary, exact, doc)
+        if got[1] == 0:
+            reduced = [print_poly({key: residue(Fraction(c), prime) for key, c in parse_poly(t, names, ar).items() if c},
+                                  names) for t in polynomials(got[0])]
+            if reduced != polynomials(out):
+                fail("--valuation against --exact mod P", exact, doc, out, got)
+    scaled = [print_poly({key: Fraction(c) * prime ** (i % 3) for key, c in q.items()}, names)
+              for i, q in enumerate(polys)]
+    scaled_doc = b"Q[" + b",".join(names) + b"]{" + b",".join(scaled) + b"}"
+    got = run(binary, args, scaled_doc)
+    if got[:2] != (out, 0):
+        fail("--valuation after scaling by powers of P", args, scaled_doc, out, got)
+    return 1
+
+
 def model_many(vectors, rest, doc):
     """The answers of --weights: the single runs one after another, up to
     the first that fails."""
@@ -487,7 +623,7 @@ def main():
     ap.add_argument("--seed", type=int, default=1)
     ns = ap.parse_args()
     r = random.Random(ns.seed)
-    failures = agreed = warned = many = lenients = 0
+    failures = agreed = warned = many = lenients = valued = 0
 
     def fail(what, args, doc, want, got):
         nonlocal failures
@@ -497,9 +633,11 @@ def main():
 
     vectors_file = os.path.join(tempfile.mkdtemp(), "vectors")
     for n in range(ns.count):
-        kind = ["plain", "exact", "plain", "small"][n % 4]
-        doc, dim = rand_doc(r, kind)
-        args = rand_args(r, dim, kind)
+        kind = ["plain", "exact", "plain", "small", "valued"][n % 5]
+        doc, dim = rand_doc(r, "exact" if kind == "valued" else kind)
+        args = rand_args(r, dim, "exact" if kind == "valued" else kind)
+        if kind == "valued":
+            args = with_valuation(r, args)
         want_out, want_rc, small = model(args, doc)
         got = run(ns.binary, args, doc)
         exact = switches(args)[2]
@@ -515,6 +653,8 @@ def main():
             if true_small and got[2] and want_rc == 0:
                 fail(f"case {n}, a warning without wrap-around", args, doc, b"", got[2])
             warned += got[2] == WARNING
+        if kind == "valued" and want_rc == 0 and got[:2] == (want_out, want_rc):
+            valued += check_valuation_properties(ns.binary, args, doc, got[0], fail)
         if small:
             # Within 31 bits the exact mode prints what the default prints.
             reduce, ring, _, rule = switches(args)
@@ -532,11 +672,14 @@ def main():
             lenients += 1
             if lenient != plain:
                 fail(f"case {n}, --lenient", args, variant, plain, lenient)
-        if n % 5 == 0:
+        if n % 7 == 0:
             # The same document under several vectors at once.
             vectors = [rand_args(r, dim, kind)[0] for _ in range(r.randint(1, 4))]
             vectors = [v for v in vectors if v] or [b"(1)"]
             rest = args[1:] if kind != "plain" else [a for a in args[1:] if a != b"--exact"]
+            if kind == "valued" and (prime_of(args) or b"x").isdigit():
+                vectors = [rand_args(r, dim, "exact")[0] for _ in range(len(vectors))]
+                vectors = [v for v in vectors if v] or [b"(1)"]
             with open(vectors_file, "wb") as f:
                 f.write(b"".join(v + r.choice([b"\n", b"\r\n", b"\n\n"]) for v in vectors))
             want = model_many(vectors, rest, doc)
@@ -545,7 +688,7 @@ def main():
             # The warning comes exactly when one of the separate runs, up to
             # the first that fails, gives it (--exact never warns).
             warns = b""
-            for v in vectors if b"--exact" not in rest else []:
+            for v in vectors if not switches([b""] + rest)[2] else []:
                 single = run(ns.binary, [v] + rest, doc)
                 warns = warns or single[2]
                 if single[1] != 0:
@@ -553,7 +696,8 @@ def main():
             if got_many[:2] != want or got_many[2] != warns:
                 fail(f"case {n}, --weights", [vectors] + rest, doc, (want, warns), got_many)
     print(f"{agreed} documents within 31 bits compared in both modes; {warned} runs warned; "
-          f"{many} runs with --weights; {lenients} lenient variants")
+          f"{many} runs with --weights; {lenients} lenient variants; {valued} --valuation runs checked "
+          f"against --exact and scaling")
     print(f"{ns.count + agreed - failures} passed, {failures} failed")
     return 1 if failures else 0
 
