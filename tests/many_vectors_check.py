@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Checks the many-vector mode from outside: examples/traverse.py as a
-coprocess (a vector sent only once the previous answer has arrived), and
+"""Checks the many-vector mode from outside: the Python interface's Session
+as a coprocess (a vector sent only once the previous answer has arrived), and
 the GNU parallel recipe of the README (skipped without parallel). Both must
 print what separate runs print.
 
@@ -21,15 +21,17 @@ def single(initform, basis, weights, switches):
 
 def main():
     initform, examples = sys.argv[1], sys.argv[2]
-    sys.path.insert(0, examples)
-    import traverse
+    os.environ["INITFORM"] = initform
+    sys.path.insert(0, os.path.join(examples, "..", "interfaces", "python"))
+    import initform as interface
     basis = os.path.join(examples, "cyclic6-dp-q.txt")
     r = random.Random(5)
     vectors = [tuple(r.randint(-9, 9) for _ in range(6)) for _ in range(20)]
     failures = 0
-    forms = traverse.InitialForms(initform, basis, "--exact", "--min")
+    polys, names = interface.read_document(open(basis).read())
+    forms = interface.Session(polys, names, rule="min")
     for w in vectors:
-        got = forms.ask(w)
+        got = forms.initial_forms(w)
         want = single(initform, basis, "(" + ",".join(map(str, w)) + ")", ["--exact", "--min"])
         if ",\n".join(got) + "\n" != want.decode():
             failures += 1

@@ -1,0 +1,251 @@
+"""Initial forms, Gröbner cones and walk steps of polynomials, computed by
+the initform filter from Python.
+
+    >>> import initform
+    >>> initform.initial_forms(["x^2+y^2+2*x+2*y"], [-1, -1], rule="min")
+    ['y^2+x^2']
+    >>> initform.initial_forms(["x^2+y^2+2*x+2*y"], [-1, -1], valuation=2, rule="max")
+    ['y+y^2+x+x^2']
+
+Polynomials are strings, as any computer algebra system prints them
+(white space, ** and fractions are fine), or SymPy expressions; the
+answers are strings, or SymPy expressions for SymPy input. Weights are
+ints, Fractions or strings such as "1/3". The binary is found through the
+environment variable INITFORM, or else on PATH. Every run computes exactly
+(--exact). A message of initform's raises InputError, a ValueError.
+"""
+import dataclasses
+import fractions
+import os
+import re
+import shutil
+import subprocess
+
+__all__ = ["InputError", "Session", "Cone", "initial_forms", "groebner_cone", "next_weight", "read_document"]
+
+RULES = {"max": ["--max"], "min": ["--min"], "classic": []}
+
+
+class InputError(ValueError):
+    """initform reported bad input, or failed: the message is its own."""
+
+
+@dataclasses.dataclass
+class Cone:
+    """The Gröbner cone of a marked basis: each vector a list of ints."""
+    dimension: int
+    equations: list
+    lineality: list
+    facets: list
+    interior: list
+
+
+def read_document(text):
+    """The polynomials and the variables of a document, "Q[x,y]{f,g}", as
+    lists of strings (line ends removed, as initform removes them)."""
+    text = text.replace("\n", "")
+    head, _, rest = text.partition("]{")
+    if not text.startswith("Q[") or not rest:
+        raise InputError("not a document: it must start with 'Q[' and hold ']{'")
+    return rest.split("}", 1)[0].split(","), head[2:].split(",")
+
+
+def _binary():
+    found = os.environ.get("INITFORM") or shutil.which("initform")
+    if not found:
+        raise FileNotFoundError("initform is not on PATH and INITFORM is not set")
+    return found
+
+
+def _is_sympy(x):
+    return type(x).__module__.startswith("sympy")
+
+
+def _weights(w):
+    """A weight vector as initform reads it: '(1,-1/2,3)'."""
+    def one(x):
+        if isinstance(x, fractions.Fraction) or _is_sympy(x):
+            return str(fractions.Fraction(str(x)))
+        return str(x).strip()
+    return "(" + ",".join(one(x) for x in w) + ")"
+
+
+class _Basis:
+    """Polynomials and their variables, written as a document."""
+
+    def __init__(self, polys, gens=None, order=None):
+        if hasattr(polys, "exprs") and hasattr(polys, "gens"):  # a SymPy GroebnerBasis
+            order = order or str(polys.order)
+            gens = gens or list(polys.gens)
+            polys = list(polys.exprs)
+        polys = list(polys)
+        self.sympy = any(_is_sympy(p) for p in polys)
+        if self.sympy:
+            import sympy
+            self.symbols = list(gens) if gens else sorted(set().union(*(sympy.sympify(p).free_symbols for p in polys)),
+                                                            key=str)
+            self.symbols = [sympy.Symbol(g) if isinstance(g, str) else g for g in self.symbols]
+            texts = [self._canonical(sympy.Poly(p, *self.symbols), order) for p in polys]
+        else:
+            texts = [str(p) for p in polys]
+            self.symbols = None
+        names = [str(g) for g in gens] if gens else self._names(texts)
+        self.names = names
+        self.document = ("Q[" + ",".join(names) + "]{" + ",".join(texts) + "}").encode()
+
+    @staticmethod
+    def _names(texts):
+        """The variables of texts without given ones, in order of appearance."""
+        names = []
+        for text in texts:
+            for name in re.findall(r"[A-Za-z_][A-Za-z0-9_]*", text):
+                if name not in names:
+                    names.append(name)
+        return names
+
+    @staticmethod
+    def _canonical(poly, order):
+        """A SymPy Poly as canonical text, its leading term first."""
+        terms = poly.terms(order=order) if order else poly.terms()
+        parts = []
+        for exponents, c in terms:
+            factors = [f"{name}^{e}" if e > 1 else str(name) for name, e in zip(poly.gens, exponents) if e]
+            coeff = str(c)
+            if not factors:
+                parts.append(coeff)
+            elif coeff in ("1", "-1"):
+                parts.append(("-" if coeff == "-1" else "") + "*".join(factors))
+            else:
+                parts.append(coeff + "*" + "*".join(factors))
+        return "+".join(parts).replace("+-", "-") or "0"
+
+    def back(self, forms):
+        """Answers as the caller's kind of objects. Many answers share
+        polynomials: each distinct text becomes a SymPy expression once."""
+        if not self.sympy:
+            return forms
+        import sympy
+        if not hasattr(self, "_parsed"):
+            self._parsed = {}
+            self._local = {str(s): s for s in self.symbols}
+        for f in forms:
+            if f not in self._parsed:
+                self._parsed[f] = sympy.sympify(f.replace("^", "**"), locals=self._local)
+        return [self._parsed[f] for f in forms]
+
+
+def _run(args, document):
+    got = subprocess.run([_binary()] + args, input=document, capture_output=True)
+    out = got.stdout.decode()
+    if got.returncode != 0:
+        message = (out.splitlines() or [""])[-1] if out.strip() else got.stderr.decode().strip()
+        raise InputError(message or f"initform ended with status {got.returncode}")
+    return out
+
+
+def _forms(out):
+    """The polynomials of an answer: its lines, without their trailing ','."""
+    return [line[:-1] if line.endswith(",") else line for line in out.splitlines()]
+
+
+def _switches(rule, valuation):
+    if rule not in RULES:
+        raise ValueError(f"rule must be one of {', '.join(RULES)}, not {rule!r}")
+    switches = ["--exact", "--lenient"] + RULES[rule]
+    if valuation is not None:
+        switches += ["--valuation", str(valuation)]
+    return switches
+
+
+def initial_forms(polys, weights, gens=None, rule="max", valuation=None):
+    """The initial forms of polys under one weight vector. rule: "max" (the
+    textbook form), "min" (the tropical one) or "classic" (initform's
+    default rule); valuation: a prime P for initial forms over Q_P."""
+    basis = _Basis(polys, gens)
+    out = _run([_weights(weights)] + _switches(rule, valuation), basis.document)
+    return basis.back(_forms(out))
+
+
+class Session:
+    """One initform process for one basis and many weight vectors, each
+    answered before the next is sent:
+
+        with initform.Session(polys) as s:
+            for w in walk:
+                forms = s.initial_forms(w)
+    """
+
+    def __init__(self, polys, gens=None, rule="max", valuation=None):
+        self._basis = _Basis(polys, gens)
+        read_end, self._vectors = os.pipe()
+        self._proc = subprocess.Popen([_binary(), "--weights", f"/dev/fd/{read_end}"] + _switches(rule, valuation),
+                                      stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                      pass_fds=(read_end,))
+        os.close(read_end)
+        self._proc.stdin.write(self._basis.document)
+        self._proc.stdin.close()
+
+    def initial_forms(self, weights):
+        """The initial forms under one more weight vector."""
+        os.write(self._vectors, (_weights(weights) + "\n").encode())
+        forms = []
+        while True:
+            line = self._proc.stdout.readline().decode()
+            if not line:
+                self.close()
+                raise InputError("initform ended")
+            if line.startswith(("Bad input:", "Dimension of standard input", "Need argument")):
+                self.close()
+                raise InputError(line.strip())
+            # The last line of an answer has no trailing ','.
+            forms.append(line.rstrip("\n"))
+            if not line.endswith(",\n"):
+                return self._basis.back(_forms("\n".join(forms)))
+
+    def close(self):
+        """Ends the process; its exit status."""
+        if self._vectors is not None:
+            os.close(self._vectors)
+            self._vectors = None
+            self._proc.stdout.close()
+            self._proc.wait()
+            self._proc.stderr.close()
+        return self._proc.returncode
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+        return False
+
+
+def _vector(line):
+    return [int(x) for x in line[line.index("(") + 1:line.rindex(")")].split(",")]
+
+
+def groebner_cone(polys, gens=None, rule="max", order=None):
+    """The Gröbner cone of a marked basis: each polynomial's first term (for
+    SymPy input, its leading term in `order`, or a GroebnerBasis's own) is
+    marked. rule "min" gives the cone of the smallest degree."""
+    basis = _Basis(polys, gens, order)
+    out = _run(["--cone", "--lenient"] + (["--min"] if rule == "min" else []), basis.document)
+    cone = Cone(0, [], [], [], [])
+    for line in out.splitlines():
+        label, _, rest = line.partition(" ")
+        if label == "dimension":
+            cone.dimension = int(rest)
+        elif label == "interior":
+            cone.interior = _vector(rest)
+        else:
+            {"equation": cone.equations, "lineality": cone.lineality, "facet": cone.facets}[label].append(_vector(rest))
+    return cone
+
+
+def next_weight(polys, w, target, gens=None, rule="max", order=None):
+    """The walk's step: the last point of the segment from w (in the cone of
+    the marked basis) to target that stays in the cone, as a list of ints."""
+    basis = _Basis(polys, gens, order)
+    out = _run([_weights(w), "--toward", _weights(target), "--lenient"] + (["--min"] if rule == "min" else []),
+               basis.document)
+    return _vector(out)

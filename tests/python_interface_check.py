@@ -1,0 +1,112 @@
+#!/usr/bin/env python3
+"""Checks the Python interface (interfaces/python) against SymPy's own
+initial forms on the real bases: 100 random weight vectors each, through
+initial_forms with SymPy objects and through a Session with strings; then
+the cone, the walk, the valuation, the errors, and an offline install.
+The SymPy part skips itself where SymPy is not importable.
+
+usage: python_interface_check.py INITFORM DATA_DIR
+"""
+import os
+import random
+import subprocess
+import sys
+import tempfile
+
+BASES = ["katsura3-monic-singular.txt", "katsura5-lex-q.txt", "cyclic6-dp-q.txt"]
+
+
+def sympy_initial(poly, gens, w):
+    """SymPy's own textbook initial form: the terms of largest weighted degree."""
+    import sympy
+    terms = sympy.Poly(poly, *gens).terms()
+    top = max(sum(a * b for a, b in zip(e, w)) for e, _ in terms)
+    return sum((c * sympy.prod(g ** a for g, a in zip(gens, e)) for e, c in terms
+                if sum(a * b for a, b in zip(e, w)) == top), sympy.Integer(0))
+
+
+def main():
+    binary, data = sys.argv[1], sys.argv[2]
+    os.environ["INITFORM"] = binary
+    sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "interfaces", "python"))
+    import initform
+    r = random.Random(29)
+    passed = failed = 0
+
+    def check(what, ok):
+        nonlocal passed, failed
+        if ok:
+            passed += 1
+        else:
+            failed += 1
+            print("failed:", what)
+
+    try:
+        import sympy
+    except ImportError:
+        sympy = None
+        print("SymPy is not importable: the SymPy round trips are skipped")
+    for name in BASES:
+        path = os.path.join(data, name)
+        if not os.path.exists(path):
+            continue
+        polys, names = initform.read_document(open(path).read())
+        vectors = [[r.randint(-9, 9) for _ in names] for _ in range(100)]
+        with initform.Session(polys, names) as session:
+            strings = [session.initial_forms(w) for w in vectors]
+        check(f"{name}: a session answers as single runs",
+              all(strings[k] == initform.initial_forms(polys, vectors[k], names) for k in range(0, 100, 25)))
+        if sympy is None:
+            continue
+        gens = sympy.symbols(names)
+        exprs = [sympy.sympify(p.replace("^", "**"), locals=dict(zip(names, gens))) for p in polys]
+        for w, forms in zip(vectors, strings):
+            got = initform.initial_forms(exprs, w, gens) if w is vectors[0] else \
+                [sympy.sympify(f.replace("^", "**"), locals=dict(zip(names, gens))) for f in forms]
+            want = [sympy_initial(e, gens, w) for e in exprs]
+            check(f"{name} {w}", all(sympy.expand(a - b) == 0 for a, b in zip(got, want)))
+    # The cone and the walk, as the tool's own tests state them.
+    cone = initform.groebner_cone(["y^2-x*z", "x*y-z", "x^2-y"], "xyz")
+    check("cone", (cone.dimension, cone.lineality, cone.facets) == (3, [[1, 2, 3]], [[-1, 2, -1], [2, -1, 0]]))
+    check("walk", initform.next_weight(["y^2-x", "z^3-x"], [1, 1, 10], [10, 1, 1], "xyz") == [2, 1, 9])
+    check("fraction weights", initform.initial_forms(["x^2+y^3+x*y"], ["1/2", "1/3"], rule="min") == ["x*y"])
+    check("valuation", initform.initial_forms(["x^2+y^2+2*x+2*y"], [-1, -1], valuation=2, rule="min") == ["y^2+x^2"])
+    if sympy is not None:
+        x, y = sympy.symbols("x y")
+        G = sympy.groebner([x**2 - y, x * y - 1], x, y, order="grevlex")
+        check("cone of a SymPy Gröbner basis", initform.groebner_cone(G).dimension == 2)
+    # Errors: initform's message, as InputError (a ValueError).
+    for polys, w, message in [(["x+q"], [1], "Unknown variable 'q'"), (["x"], [1, 2], "Dimension of standard input"),
+                              (["x"], ["1/0"], "Zero denominator")]:
+        try:
+            initform.initial_forms(polys, w, ["x"])
+            check(f"error {message}", False)
+        except initform.InputError as e:
+            check(f"error {message}", message in str(e) and isinstance(e, ValueError))
+    try:
+        initform.initial_forms(["x"], [1], rule="largest")
+        check("bad rule", False)
+    except ValueError as e:
+        check("bad rule", "rule" in str(e))
+    try:
+        with initform.Session(["x", "y"], ["x", "y"]) as session:
+            session.initial_forms([1])
+        check("session error", False)
+    except initform.InputError as e:
+        check("session error", "Dimension" in str(e))
+    # An offline install, without build isolation.
+    import importlib.util
+    if not importlib.util.find_spec("pip") or not importlib.util.find_spec("wheel"):
+        print("pip or wheel is missing in this Python: the offline install is not checked")
+    else:
+        with tempfile.TemporaryDirectory() as wheels:
+            built = subprocess.run([sys.executable, "-m", "pip", "wheel", "--no-build-isolation", "--no-deps", "-q",
+                                    "-w", wheels, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..",
+                                                               "interfaces", "python")], capture_output=True)
+            check("an offline wheel", built.returncode == 0 and any(f.endswith(".whl") for f in os.listdir(wheels)))
+    print(f"{passed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,86 @@
+#!/usr/bin/env python3
+"""Checks the Singular library (interfaces/singular/initform.lib): on the
+real bases 100 random weight vectors each, answered in one
+initialFormsMany call, against Singular's own jet recipe
+f - jet(f, deg(f,w)-1, w); single calls, the cone, the walk, rational
+weights, the restored short, the errors, and that no temporary file stays.
+Skips itself (exit 0, a notice) without Singular.
+
+usage: singular_interface_check.py INITFORM DATA_DIR
+"""
+import os
+import random
+import shutil
+import subprocess
+import sys
+import tempfile
+
+BASES = [("katsura3-monic-singular.txt", "dp"), ("katsura5-lex-q.txt", "lp"), ("cyclic6-dp-q.txt", "dp")]
+LIBRARY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "interfaces", "singular", "initform.lib")
+
+
+def singular(script, env):
+    return subprocess.run(["Singular", "-q", "--no-rc"], input=script + "\nquit;\n", capture_output=True, text=True,
+                          env=env)
+
+
+def main():
+    binary, data = sys.argv[1], sys.argv[2]
+    if not shutil.which("Singular"):
+        print("Singular is not installed: skipped")
+        return 0
+    scratch = tempfile.mkdtemp()
+    env = dict(os.environ, INITFORM=os.path.abspath(binary), TMPDIR=scratch)
+    r = random.Random(29)
+    script = [f'LIB "{os.path.abspath(LIBRARY)}";', "int agree; int k; int j;"]
+    for name, order in BASES:
+        text = open(os.path.join(data, name)).read().replace("\n", "")
+        head, body = text.split("]{", 1)
+        names, polys = head[2:], body.split("}", 1)[0]
+        vectors = [[r.randint(-9, 9) for _ in names.split(",")] for _ in range(100)]
+        script += [f"ring r_{order}{len(script)} = 0, ({names}), {order};", f"ideal I = {polys};", "poly p;",
+                   "list ws;"]
+        script += [f"ws[{k + 1}] = intvec({','.join(map(str, v))});" for k, v in enumerate(vectors)]
+        script += ["list L = initialFormsMany(I, ws);",
+                   "for (k = 1; k <= size(ws); k++) { int same = 1; for (j = 1; j <= ncols(I); j++) { p = I[j]; "
+                   "if (L[k][j] != p - jet(p, deg(p, ws[k]) - 1, ws[k])) { same = 0; } } agree = agree + same; "
+                   "kill same; }",
+                   "kill L, ws, I, p;"]
+    script += ['"agree"; agree;',
+               "ring s = 0, (x,y), dp; short = 1; ideal J = x2+y2+2x+2y, x2+y-x2; intvec m = -1,-1;",
+               'ideal F = initialForms(J, m, "min"); F[1] == x2+y2 and F[2] == y;',
+               'F = initialForms(J, "(1/2,-1/3)", "min"); F[1] == y2;',
+               'F = initialForms(J, m, "min", 2); F[1] == x2+y2;',
+               'F = initialForms(J, m, "classic"); F[1] == 0;',
+               '"short"; short;',
+               "ring t = 0, (x,y,z), dp; ideal G = y2-xz, xy-z, x2-y; list C = groebnerCone(G);",
+               "C[1] == 3 and nrows(C[2]) == 0 and C[3] == intmat(intvec(1,2,3), 1, 3) "
+               "and C[4] == intmat(intvec(-1,2,-1,2,-1,0), 2, 3);",
+               "ideal K = y2-x, z3-x; intvec a = 1,1,10; intvec b = 10,1,1; nextWeight(K, a, b) == intvec(2,1,9);"]
+    run = singular("\n".join(script), env)
+    out = run.stdout.split()
+    checks = {"agree": out[out.index("agree") + 1] == "300" if "agree" in out else False,
+              "single calls, cone and walk": out.count("1") >= 6 and "0" not in out[out.index("agree") + 2:],
+              "short restored": "short" in out and out[out.index("short") + 1] == "1"}
+    # Errors stop the call with initform's message.
+    for call, message in [('initialForms(J, intvec(1,2,3));', "Dimension of standard input"),
+                          ('nextWeight(G, intvec(1,2,3), intvec(1,1));', "Dimension of standard input"),
+                          ('nextWeight(G, intvec(10,1), intvec(1,1));', "is outside the cone"),
+                          ('initialFormsMany(J, list(intvec(1,1), intvec(1,2,3)));', "Dimension of standard input"),
+                          ('initialForms(J, intvec(1,1), "largest");', "the rule must be")]:
+        ring = "ring s = 0, (x,y), dp; ideal J = x+y; ideal G = x-y2;"
+        got = singular(f'LIB "{os.path.abspath(LIBRARY)}"; {ring} {call}', env)
+        checks[message] = message in got.stdout + got.stderr
+    checks["no temporary file stays"] = os.listdir(scratch) == []
+    shutil.rmtree(scratch, ignore_errors=True)
+    failed = [name for name, ok in checks.items() if not ok]
+    for name in failed:
+        print("failed:", name)
+    if failed:
+        print(run.stdout[-2000:], run.stderr[-2000:])
+    print(f"{len(checks) - len(failed)} passed, {len(failed)} failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
