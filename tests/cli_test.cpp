@@ -311,7 +311,8 @@ TEST_P(Cli, MatchesExactly) {
     Outcome o = runBinary(row.args, row.in);
     if (row.args.size() > 0 && row.args[0] == "--help") {
         // The usage text: a synopsis first, the exit statuses last.
-        EXPECT_EQ(o.out.rfind("Usage: initform VECTOR [--reduce] [--ring] [--exact] [--max | --min] [--lenient] < DOCUMENT\n", 0), 0u)
+        EXPECT_EQ(o.out.rfind("Usage: initform VECTOR [--reduce] [--ring] [--exact] [--max | --min] [--lenient]\n"
+                              "                [--valuation P] < DOCUMENT\n", 0), 0u)
             << o.out;
         EXPECT_NE(o.out.find("255"), std::string::npos) << o.out;
     } else {
