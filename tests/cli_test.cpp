@@ -247,6 +247,8 @@ const Row kRows[] = {
     {"cone_of_monomials", {"--cone", "--ring", "--exact"}, "Q[x,y]{x,y^2}",
      "dimension 2\nlineality (1,0)\nlineality (0,1)\ninterior (1,1)\n", 0},
     {"cone_only_zero", {"--cone"}, "Q[x]{x+1,1+x}", "dimension 0\nequation (1)\ninterior (0)\n", 0},
+    {"cone_cancelled_term_is_no_term", {"--cone"}, "Q[x,y]{x+y-y}", "dimension 2\nlineality (1,0)\nlineality (0,1)\ninterior (1,1)\n",
+     0},
     {"cone_lenient_fractions", {"--cone", "--lenient"}, "Q[x,y,z]{ y^2 - x*z, (1/2)*x*y-z, x**2 - 3/4*y}",
      "dimension 3\nlineality (1,2,3)\nfacet (-1,2,-1)\nfacet (2,-1,0)\ninterior (1,1,0)\n", 0},
     {"cone_polynomial_zero", {"--cone"}, "Q[x,y]{x-y,0}", "Bad input: Polynomial 2 is 0: it has no term to mark\n", 1},
