@@ -118,12 +118,7 @@ std::strong_ordering compareBig(const ExactDegree& a, const ExactDegree& b) {
     return c < 0 ? std::strong_ordering::less : (c > 0 ? std::strong_ordering::greater : std::strong_ordering::equal);
 }
 
-ExactCoeff Exact::makeCoeff(CoeffStore& store, const CoeffText& c) {
-    if (c.unit) return {c.negative ? -1 : 1, 0};
-    if (c.denSize == 0 && c.numSize <= kSafeDigits) {
-        const auto v = static_cast<std::int64_t>(c.value);
-        return {c.negative ? -v : v, 0};
-    }
+ExactCoeff Exact::makeBigCoeff(CoeffStore& store, CoeffText c) {
     const std::uint32_t slot = takeSlot(store);
     mpq_class& q = store.values[slot];
     setDigits(q.get_num(), c.num(), store.scratch);

@@ -125,13 +125,24 @@ struct Exact {
     static Exponent exponentFromDigits(std::uint64_t value) {
         return static_cast<Exponent>(value);  // below 10^18: exact
     }
-    static Coeff makeCoeff(CoeffStore& store, const CoeffText& c);
+    // Inline for the small integers of nearly every term: the reader's hot
+    // loop pays a call only for the others.
+    [[gnu::always_inline]] static Coeff makeCoeff(CoeffStore& store, const CoeffText& c) {
+        if (c.unit) return {c.negative ? -1 : 1, 0};
+        if (c.denSize == 0 && c.numSize <= kSafeDigits) {
+            const auto v = static_cast<std::int64_t>(c.value);
+            return {c.negative ? -v : v, 0};
+        }
+        return makeBigCoeff(store, c);
+    }
+    // A coefficient of more digits than 64 bits hold, or a fraction.
+    static Coeff makeBigCoeff(CoeffStore& store, CoeffText c);
     static int unitSign(Coeff c) {
         return c.big != 0 || (c.small != 1 && c.small != -1) ? 0 : static_cast<int>(c.small);
     }
     // A rational in the store is never an integer that fits `small`, so 0 is there.
     static bool isZero(Coeff c) { return c.big == 0 && c.small == 0; }
-    static Degree rank(Degree d, bool smallest) {
+    [[gnu::always_inline]] static Degree rank(Degree d, bool smallest) {
         if (!smallest) return d;
         if (d.big) {
             mpz_com(d.big->get_mpz_t(), d.big->get_mpz_t());
@@ -150,9 +161,15 @@ struct Exact {
     }
     // A floor beyond 64 bits keeps in `small` the 64-bit value nearest to
     // it, so that the reader compares a 64-bit rank with `small` alone.
-    static void raiseFloor(Degree& floor, Degree&& rank) {
+    // Inline, with the 64-bit case first: the reader raises the floor at
+    // every new highest term.
+    [[gnu::always_inline]] static void raiseFloor(Degree& floor, Degree&& rank) {
+        if (!rank.big && !floor.big) [[likely]] {
+            floor.small = rank.small;
+            return;
+        }
         floor = std::move(rank);
-        if (floor.big) [[unlikely]] floor.small = sgn(*floor.big) < 0 ? INT64_MIN : INT64_MAX;
+        if (floor.big) floor.small = sgn(*floor.big) < 0 ? INT64_MIN : INT64_MAX;
     }
     // Degrees do not wrap: there is nothing to check.
     template <class Entry>

@@ -41,9 +41,12 @@ struct TermReader {
     // --valuation: the shift of the current term's degree by its
     // coefficient's valuation, when it is not in `sum` already (kept only
     // in that arithmetic).
+    struct Shift {
+        Degree by;
+        bool pending = false;
+    };
     struct NoShift {};
-    [[no_unique_address]] std::conditional_t<A::valued, Degree, NoShift> shift{};
-    bool shifted = false;
+    [[no_unique_address]] std::conditional_t<A::valued, Shift, NoShift> shift{};
     // Default mode: the bound of the exponents of all terms read (see
     // Wrapping::safeBound). Past the safe bound some term might have
     // wrapped around: checkTerms, after the loop that reads them, checks each.
@@ -103,9 +106,11 @@ std::size_t TermReader<A>::readTerm(std::size_t begin, Factors<A>& factors) {
         // A coefficient that P divides shifts the degree: into a fast sum
         // when the shift is small (a fast sum stays 2^32 away from the
         // 64-bit limits), else summed exactly.
-        shifted = A::shiftOf(coeff, query.valuation, shift);
-        if (shifted && fast && !shift.big && shift.small >= -kSmallShift && shift.small <= kSmallShift) {
-            sum += static_cast<DegreeSum>(shift.small);
+        bool& shifted = shift.pending;
+        shifted = A::shiftOf(coeff, query.valuation, shift.by);
+        const Degree& by = shift.by;
+        if (shifted && fast && !by.big && by.small >= -kSmallShift && by.small <= kSmallShift) {
+            sum += static_cast<DegreeSum>(by.small);
             shifted = false;
         } else if (shifted) {
             fast = false;
@@ -196,7 +201,7 @@ typename A::Degree TermReader<A>::degreeOf(const DegreeSum& sum, bool fast, Fact
         const std::span<const EntryOf<A>> key(factors.data(), factors.count);
         Degree d = initform::degreeOf<A>(key, query);
         if constexpr (A::valued) {
-            if (shifted) A::addDegree(d, shift);
+            if (shift.pending) A::addDegree(d, shift.by);
         }
         return d;
     }
