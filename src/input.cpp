@@ -86,7 +86,7 @@ std::size_t sizeHint(const InputSource& in) {
 
 void TextBuffer::reset() {
 #ifdef INITFORM_HUGE_PAGES
-    if (mapped_ != 0 && p_ != nullptr) ::munmap(p_, mapped_);
+    if (mapped_ != 0) ::munmap(p_, mapped_);
 #endif
     if (mapped_ == 0) std::free(p_);
     release();
