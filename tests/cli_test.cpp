@@ -244,6 +244,9 @@ const Row kRows[] = {
      "dimension 3\nfacet (0,0,1)\nfacet (0,2,-1)\nfacet (2,-1,0)\ninterior (3,4,4)\n", 0},
     {"cone_with_equation", {"--cone"}, "Q[x,y]{x-y,y-x}", "dimension 1\nequation (1,-1)\nlineality (1,1)\ninterior (1,1)\n",
      0},
+    // The facet x^2 > z, (2,0,-1), lies in the plane of the equation only once projected onto it.
+    {"cone_facet_projected_onto_equations", {"--cone"}, "Q[x,y,z]{x-y,y*z-x*z,x^2-z}",
+     "dimension 2\nequation (1,-1,0)\nlineality (1,1,2)\nfacet (1,1,-1)\ninterior (1,1,0)\n", 0},
     {"cone_of_monomials", {"--cone", "--ring", "--exact"}, "Q[x,y]{x,y^2}",
      "dimension 2\nlineality (1,0)\nlineality (0,1)\ninterior (1,1)\n", 0},
     {"cone_only_zero", {"--cone"}, "Q[x]{x+1,1+x}", "dimension 0\nequation (1)\ninterior (0)\n", 0},
@@ -281,6 +284,8 @@ const Row kRows[] = {
     {"valuation_linear_forms_weighted", {"(1,0,0,1)", "--valuation", "2"},
      "Q[x1,x2,x3,x4]{x1+2*x2-3*x3,3*x2-4*x3+5*x4}", "x3,\nx2\n", 0},
     // Like terms combine before the valuation counts; residues mod P.
+    // 4 = 2^2 ranks 2, above x; read first, it must not hide x from the reader.
+    {"valuation_divisible_coefficient_first", {"(1)", "--valuation", "2"}, "Q[x]{4+x}", "x\n", 0},
     {"valuation_of_a_sum", {"(0,0)", "--valuation", "2"}, "Q[x,y]{x+x+2*y+y}", "y\n", 0},
     {"valuation_sum_cancels_level", {"(0,0)", "--valuation", "3"}, "Q[x,y]{x+2*x+9*y+3*x*y}", "x+x*y\n", 0},
     {"valuation_fractions", {"(0,0)", "--valuation", "2", "--lenient"}, "Q[x,y]{3*x+5*x+4*y, 1/2*x+y/4}", "y,\ny\n", 0},
