@@ -9,6 +9,7 @@ usage: python_interface_check.py INITFORM DATA_DIR
 """
 import os
 import random
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -99,11 +100,16 @@ def main():
     if not importlib.util.find_spec("pip") or not importlib.util.find_spec("wheel"):
         print("pip or wheel is missing in this Python: the offline install is not checked")
     else:
-        with tempfile.TemporaryDirectory() as wheels:
+        # Built from a copy: the build writes its own directories beside the
+        # sources, which must not land in the checkout.
+        with tempfile.TemporaryDirectory() as scratch:
+            sources, wheels = os.path.join(scratch, "python"), os.path.join(scratch, "wheels")
+            shutil.copytree(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "interfaces", "python"),
+                            sources, ignore=shutil.ignore_patterns("build", "*.egg-info", "__pycache__"))
             built = subprocess.run([sys.executable, "-m", "pip", "wheel", "--no-build-isolation", "--no-deps", "-q",
-                                    "-w", wheels, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..",
-                                                               "interfaces", "python")], capture_output=True)
-            check("an offline wheel", built.returncode == 0 and any(f.endswith(".whl") for f in os.listdir(wheels)))
+                                    "-w", wheels, sources], capture_output=True)
+            check("an offline wheel", built.returncode == 0 and os.path.isdir(wheels)
+                  and any(f.endswith(".whl") for f in os.listdir(wheels)))
     print(f"{passed} passed, {failed} failed")
     return 1 if failed else 0
 
