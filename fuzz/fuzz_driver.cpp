@@ -267,12 +267,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     }
     const Options s = parseOptions(args);
-    if (s.walk && s.toward && status == 0 && s.action == Options::Action::OneVector) checkWalkSettles(args, input, output);
-    if (s.valued && s.valuation && status == 0 && s.action == Options::Action::OneVector && !s.lenient) {
-        checkValuationScaling(args, *s.valuation, input, output);
+    if (s.toward.value && status == 0 && s.action == Options::Action::OneVector) checkWalkSettles(args, input, output);
+    if (s.valuation.value && status == 0 && s.action == Options::Action::OneVector && !s.lenient) {
+        checkValuationScaling(args, *s.valuation.value, input, output);
     }
     // The properties are those of one vector over a document.
-    if (s.action != Options::Action::OneVector || s.walk || s.valued || (s.largest && s.smallest)) return 0;
+    if (s.action != Options::Action::OneVector || s.toward || s.valuation || (s.largest && s.smallest)) return 0;
     if (s.exact && staysWithin31Bits(argLine, input)) checkModesAgree(s, args[0], input, output, status);
     if (status == 0 && !s.largest && !s.smallest && !s.lenient) checkLargestAgrees(args, argLine, s, input, output);
     if (status == 0 && s.ring) {

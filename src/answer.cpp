@@ -21,11 +21,13 @@ std::optional<WeightsOf<A>> readQueryWeights(std::string_view vector, Diagnostic
     }
 }
 
+bool checkFraming(const Document& d, Diagnostics& diag) {
+    if (!d.framing.frame) diag.line(d.framing.fault);
+    return d.framing.frame.has_value();
+}
+
 bool writeAnswerHead(const Document& d, std::size_t weights, const Options& o, Diagnostics& diag) {
-    if (!d.framing.frame) {
-        diag.line(d.framing.fault);
-        return false;
-    }
+    if (!checkFraming(d, diag)) return false;
     Writer& w = diag.out;
     if (o.ring) {
         w.put("Q[");
@@ -90,36 +92,20 @@ int answerPolynomials(std::string_view polyText, const Variables& vars, QueryOf<
 }  // namespace
 
 template <class A>
-int answerOneVector(const Options& o, const InputSource& in, Diagnostics& diag) {
+int answerOneVector(const Options& o, const typename A::Field& field, const InputSource& in, Diagnostics& diag) {
     const std::optional<WeightsOf<A>> weights = readQueryWeights<A>(o.vector, diag);  // before the input is read
     if (!weights) return 1;
     const Document d = loadDocument(in, o.lenient);
     if (!writeAnswerHead(d, weights->values.size(), o, diag)) return 1;
-    const typename A::Field field = fieldOf<A>(o);
     QueryOf<A> query = queryOf<A>(*weights, o, field, diag);
     if (answerPolynomials<A>(d.framing.frame->polyText, d.vars, query, o.reduce, diag) != 0) return 1;
     return writeAnswerTail(o, diag.out);
 }
 
-template <>
-Wrapping::Field fieldOf<Wrapping>(const Options&) {
-    return {};
-}
-
-template <>
-Exact::Field fieldOf<Exact>(const Options&) {
-    return {};
-}
-
-template <>
-Valued::Field fieldOf<Valued>(const Options& o) {
-    return {*readPrime(*o.valuation), o.largest};
-}
-
 #define INITFORM_ANSWER(A)                                                                              \
     template std::optional<WeightsOf<A>> readQueryWeights<A>(std::string_view, Diagnostics&);           \
     template class TextAnswerOf<A>;                                                                     \
-    template int answerOneVector<A>(const Options&, const InputSource&, Diagnostics&);
+    template int answerOneVector<A>(const Options&, const A::Field&, const InputSource&, Diagnostics&);
 INITFORM_ANSWER(Wrapping)
 INITFORM_ANSWER(Exact)
 INITFORM_ANSWER(Valued)

@@ -22,10 +22,6 @@ namespace initform {
 template <class A>
 std::optional<WeightsOf<A>> readQueryWeights(std::string_view vector, Diagnostics& diag);
 
-// The field of the coefficients the options ask for (with --valuation, its
-// prime, which the run has checked).
-template <class A>
-typename A::Field fieldOf(const Options& o);
 // The query of these weights under the options' rule and the field;
 // wrap-around is noted in diag.
 template <class A>
@@ -35,6 +31,8 @@ QueryOf<A> queryOf(const WeightsOf<A>& weights, const Options& o, const typename
     return query;
 }
 
+// Writes the message of a document that is not framed as one; true when it is.
+bool checkFraming(const Document& d, Diagnostics& diag);
 // Writes what comes before the polynomials of an answer with `weights`
 // weights: a framing message, the ring header, a dimension message. True
 // when the polynomials follow.
@@ -85,8 +83,9 @@ const PolynomialOf<A>& TextAnswerOf<A>::answer(TerminatedText text) {
     return reduced_;
 }
 
-// Answers one vector: `initform VECTOR switches`. Returns the exit status.
+// Answers one vector: `initform VECTOR switches`, over the coefficients'
+// field (with --valuation, its prime). Returns the exit status.
 template <class A>
-int answerOneVector(const Options& o, const InputSource& in, Diagnostics& diag);
+int answerOneVector(const Options& o, const typename A::Field& field, const InputSource& in, Diagnostics& diag);
 
 }  // namespace initform

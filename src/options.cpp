@@ -7,6 +7,13 @@
 
 namespace initform {
 
+bool isSwitch(std::string_view arg) {
+    static constexpr std::string_view kSwitches[] = {"--reduce", "--ring",   "--exact",     "--max",     "--min",
+                                                     "--lenient", "--toward", "--valuation", "--weights", "--cone",
+                                                     "--help",    "--version"};
+    return std::find(std::begin(kSwitches), std::end(kSwitches), arg) != std::end(kSwitches);
+}
+
 Options parseOptions(std::span<const std::string_view> args) {
     Options o;
     if (args.empty() || args[0].empty()) {
@@ -21,7 +28,7 @@ Options parseOptions(std::span<const std::string_view> args) {
     if (args[0] == "--cone") o.action = Options::Action::Cone;
     if (args[0] == "--weights") {
         o.action = Options::Action::WeightsFile;
-        if (args.size() < 2) {
+        if (args.size() < 2 || isSwitch(args[1])) {
             o.action = Options::Action::MissingWeightsFile;
             return o;
         }
@@ -33,10 +40,16 @@ Options parseOptions(std::span<const std::string_view> args) {
     // Where the arguments of --toward and --valuation stand: no switches.
     std::size_t target = npos;
     std::size_t prime = npos;
-    // The argument after switch k, unless it is empty (as an empty vector is none).
-    const auto argumentOf = [&](std::size_t k, std::size_t& at) -> std::optional<std::string_view> {
-        if (k + 1 == switches.size() || switches[k + 1].empty()) return std::nullopt;
-        return switches[at = k + 1];
+    // Takes the argument after switch k for `sw`, unless it is empty (as an
+    // empty vector is none) or one of the switches; a second `sw` is noted.
+    const auto takeValue = [&](Options::ValueSwitch& sw, std::string_view name, std::size_t k, std::size_t& at) {
+        if (sw.given) {
+            if (o.repeated.empty()) o.repeated = name;
+            return;
+        }
+        sw.given = true;
+        if (k + 1 == switches.size() || switches[k + 1].empty() || isSwitch(switches[k + 1])) return;
+        sw.value = switches[at = k + 1];
     };
     for (std::size_t k = 0; k < switches.size(); ++k) {
         const std::string_view a = switches[k];
@@ -45,16 +58,10 @@ Options parseOptions(std::span<const std::string_view> args) {
         o.largest = o.largest || a == "--max";
         o.smallest = o.smallest || a == "--min";
         o.lenient = o.lenient || a == "--lenient";
-        if (a == "--toward" && !o.walk) {
-            o.walk = true;
-            o.toward = argumentOf(k, target);
-        }
-        if (a == "--valuation" && !o.valued) {
-            o.valued = true;
-            o.valuation = argumentOf(k, prime);
-        }
+        if (a == "--toward") takeValue(o.toward, a, k, target);
+        if (a == "--valuation") takeValue(o.valuation, a, k, prime);
     }
-    const bool anywhere = o.exact || o.largest || o.smallest || o.lenient || o.walk || o.valued;
+    const bool anywhere = o.exact || o.largest || o.smallest || o.lenient || o.toward || o.valuation;
     const std::size_t last = anywhere ? switches.size() : std::min<std::size_t>(switches.size(), 2);
     for (std::size_t k = 0; k < last; ++k) {
         if (k == target || k == prime) continue;

@@ -15,14 +15,17 @@ struct Options {
     Action action = Action::OneVector;
     std::string_view vector;       // the weight vector text (OneVector)
     std::string_view weightsFile;  // the file of weight vectors (WeightsFile)
-    // --toward TARGET: the walk's step toward the target (its text, absent
-    // when --toward ends the command line).
-    bool walk = false;
-    std::optional<std::string_view> toward;
-    // --valuation P: initial forms over the P-adic numbers (the text of P,
-    // absent when --valuation ends the command line).
-    bool valued = false;
-    std::optional<std::string_view> valuation;
+    // A switch that takes the argument after it: whether it was given, and
+    // that argument (absent when the command line ends or a switch follows).
+    struct ValueSwitch {
+        bool given = false;
+        std::optional<std::string_view> value;
+        explicit operator bool() const { return given; }
+    };
+    ValueSwitch toward;     // --toward TARGET: the walk's step toward the target
+    ValueSwitch valuation;  // --valuation P: initial forms over the P-adic numbers
+    // The first switch that takes a value and was given twice, if any.
+    std::string_view repeated;
     bool reduce = false;
     bool ring = false;
     bool exact = false;
@@ -31,15 +34,19 @@ struct Options {
     bool lenient = false;   // --lenient
     // The selection rule the switches ask for: with --valuation the
     // smallest degree unless --max asks for the largest.
-    Selection rule() const { return largest ? kLargest : (smallest || valued ? kSmallest : kClassic); }
+    Selection rule() const { return largest ? kLargest : (smallest || valuation ? kSmallest : kClassic); }
 };
+
+// Whether an argument is one of initform's switches, which is never taken
+// as the value of another.
+bool isSwitch(std::string_view arg);
 
 // Reads the arguments after the program name. The switches follow the
 // vector (or the file of --weights, or --cone). Any of the filter's own
 // switches other than --reduce and --ring makes every switch count wherever
 // it stands; otherwise only the first two positions count. --toward and
-// --valuation take the argument after them as theirs. Other arguments are
-// ignored.
+// --valuation take the argument after them as theirs, unless it is empty or
+// is itself one of the switches. Other arguments are ignored.
 Options parseOptions(std::span<const std::string_view> args);
 
 }  // namespace initform

@@ -28,18 +28,29 @@ constexpr std::string_view kNeedPrime = "Need argument: valuation prime.";
 // The switches that cannot go together, if any are given together.
 const char* clashOf(const Options& o) {
     if (o.largest && o.smallest) return "--max and --min";
-    if (o.action == Options::Action::Cone && o.walk) return "--cone and --toward";
-    if (o.action == Options::Action::WeightsFile && o.walk) return "--weights and --toward";
-    if (o.action == Options::Action::Cone && o.valued) return "--cone and --valuation";
-    if (o.walk && o.valued) return "--toward and --valuation";
+    if (o.action == Options::Action::Cone && o.toward) return "--cone and --toward";
+    if (o.action == Options::Action::WeightsFile && o.toward) return "--weights and --toward";
+    if (o.action == Options::Action::Cone && o.valuation) return "--cone and --valuation";
+    if (o.toward && o.valuation) return "--toward and --valuation";
     return nullptr;
 }
 
-// Answers the vector or the weights file in one arithmetic.
+// Answers the vector or the weights file in one arithmetic, over its field.
 template <class A>
-int answer(const Options& o, const InputSource& in, Diagnostics& diag) {
-    return o.action == Options::Action::WeightsFile ? answerWeightsFile<A>(o, in, diag)
-                                                    : answerOneVector<A>(o, in, diag);
+int answer(const Options& o, const typename A::Field& field, const InputSource& in, Diagnostics& diag) {
+    return o.action == Options::Action::WeightsFile ? answerWeightsFile<A>(o, field, in, diag)
+                                                    : answerOneVector<A>(o, field, in, diag);
+}
+
+// Answers with the valuation of --valuation P, whose prime is read and
+// tested once, before the input is read.
+int answerValued(const Options& o, const InputSource& in, Diagnostics& diag) {
+    std::optional<Prime> prime = readPrime(*o.valuation.value);
+    if (!prime) {
+        diag.line("Bad input: Valuation '" + std::string(*o.valuation.value) + "' is not a prime");
+        return 1;
+    }
+    return answer<Valued>(o, Valued::Field{std::move(*prime), o.largest}, in, diag);
 }
 
 int dispatch(const Options& o, const InputSource& in, Diagnostics& diag) {
@@ -63,23 +74,23 @@ int dispatch(const Options& o, const InputSource& in, Diagnostics& diag) {
         diag.line(std::string("Bad input: ") + clash + " exclude each other");
         return 1;
     }
-    if (o.walk && !o.toward) {
+    if (!o.repeated.empty()) {
+        diag.line("Bad input: " + std::string(o.repeated) + " is given twice");
+        return 1;
+    }
+    if (o.toward && !o.toward.value) {
         diag.line(kNeedTarget);
         return 255;
     }
-    if (o.valued && !o.valuation) {
+    if (o.valuation && !o.valuation.value) {
         diag.line(kNeedPrime);
         return 255;
     }
-    if (o.valued && !readPrime(*o.valuation)) {
-        diag.line("Bad input: Valuation '" + std::string(*o.valuation) + "' is not a prime");
-        return 1;
-    }
     if (o.action == Options::Action::Cone) return answerCone(o, in, diag);
-    if (o.walk) return answerWalk(o, in, diag);
-    diag.fractionsNeedExact = o.lenient && !o.exact && !o.valued;
-    if (o.valued) return answer<Valued>(o, in, diag);
-    return o.exact ? answer<Exact>(o, in, diag) : answer<Wrapping>(o, in, diag);
+    if (o.toward) return answerWalk(o, in, diag);
+    if (o.valuation) return answerValued(o, in, diag);
+    diag.fractionsNeedExact = o.lenient && !o.exact;
+    return o.exact ? answer<Exact>(o, {}, in, diag) : answer<Wrapping>(o, {}, in, diag);
 }
 
 }  // namespace

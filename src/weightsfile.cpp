@@ -174,7 +174,7 @@ int openWeightsFile(const std::string& path, Diagnostics& diag) {
 }  // namespace
 
 template <class A>
-int answerWeightsFile(const Options& o, const InputSource& in, Diagnostics& diag) {
+int answerWeightsFile(const Options& o, const typename A::Field& field, const InputSource& in, Diagnostics& diag) {
     const std::string path(o.weightsFile);
     const int fd = openWeightsFile(path, diag);
     if (fd < 0) return 1;
@@ -184,7 +184,6 @@ int answerWeightsFile(const Options& o, const InputSource& in, Diagnostics& diag
     const Document d = loadDocument(in, o.lenient);
     std::optional<StoredDocumentOf<A>> stored;
     if (d.framing.frame) stored.emplace(storeDocument<A>(d));
-    const typename A::Field field = fieldOf<A>(o);
     try {
         while (std::optional<std::string> line = lines.next()) {
             if (!line->empty() && line->back() == '\r') line->pop_back();
@@ -203,8 +202,8 @@ int answerWeightsFile(const Options& o, const InputSource& in, Diagnostics& diag
     return 0;
 }
 
-template int answerWeightsFile<Wrapping>(const Options&, const InputSource&, Diagnostics&);
-template int answerWeightsFile<Exact>(const Options&, const InputSource&, Diagnostics&);
-template int answerWeightsFile<Valued>(const Options&, const InputSource&, Diagnostics&);
+template int answerWeightsFile<Wrapping>(const Options&, const Wrapping::Field&, const InputSource&, Diagnostics&);
+template int answerWeightsFile<Exact>(const Options&, const Exact::Field&, const InputSource&, Diagnostics&);
+template int answerWeightsFile<Valued>(const Options&, const Valued::Field&, const InputSource&, Diagnostics&);
 
 }  // namespace initform

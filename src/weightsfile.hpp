@@ -10,9 +10,9 @@
 namespace initform {
 
 // Answers every vector line of the options' weights file, each byte for
-// byte as its own run; stops after the first that fails. Returns the exit
-// status.
+// byte as its own run, over the coefficients' field; stops after the first
+// that fails. Returns the exit status.
 template <class A>
-int answerWeightsFile(const Options& o, const InputSource& in, Diagnostics& diag);
+int answerWeightsFile(const Options& o, const typename A::Field& field, const InputSource& in, Diagnostics& diag);
 
 }  // namespace initform

@@ -255,12 +255,23 @@ def print_poly(poly, names):
     return b"".join(out)
 
 
+SWITCHES = {b"--reduce", b"--ring", b"--exact", b"--max", b"--min", b"--lenient", b"--toward", b"--valuation",
+            b"--weights", b"--cone", b"--help", b"--version"}
+
+
+def prime_at(args):
+    """Where the prime --valuation takes stands: None without one (at the
+    end, empty, or a switch, which is never taken as a value)."""
+    if b"--valuation" not in args[1:]:
+        return None
+    k = args.index(b"--valuation", 1) + 1
+    return k if k < len(args) and args[k] and args[k] not in SWITCHES else None
+
+
 def without_prime(args):
     """The arguments without the one --valuation takes, which is no switch."""
-    if b"--valuation" not in args[1:]:
-        return args
-    k = args.index(b"--valuation", 1)
-    return args[:k + 1] + args[k + 2:]
+    k = prime_at(args)
+    return args if k is None else args[:k] + args[k + 1:]
 
 
 def switches(args):
@@ -278,8 +289,8 @@ def prime_of(args):
     """The text after --valuation: None without the switch, b"" when none follows."""
     if b"--valuation" not in args[1:]:
         return None
-    k = args.index(b"--valuation", 1)
-    return args[k + 1] if k + 1 < len(args) else b""
+    k = prime_at(args)
+    return b"" if k is None else args[k]
 
 
 def is_prime(n):
@@ -348,6 +359,8 @@ def model(args, data, truth=False):
     reduce, ring, exact, rule = switches(args)
     if b"--max" in without_prime(args)[1:] and b"--min" in without_prime(args)[1:]:
         return b"Bad input: --max and --min exclude each other\n", 1, False
+    if args[1:].count(b"--valuation") > 1:
+        return b"Bad input: --valuation is given twice\n", 1, False
     prime = prime_of(args)
     if prime == b"":
         return b"Need argument: valuation prime.\n", 255, False
