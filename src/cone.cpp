@@ -2,13 +2,70 @@
 #include "cone.hpp"
 
 #include <algorithm>
+#include <string>
+#include <unordered_set>
 
+#include "errors.hpp"
 #include "exact.hpp"
 #include "polyhedra.hpp"
+#include "query.hpp"
+#include "reader.hpp"
 
 namespace initform {
 
 namespace {
+
+// Divides v by the greatest common divisor of its entries.
+void makePrimitive(SparseVector& v) {
+    UInt128 g = 0;
+    for (const auto& entry : v) {
+        for (UInt128 a = magnitude(entry.second); a != 0;) {
+            const UInt128 r = g % a;
+            g = a;
+            a = r;
+        }
+    }
+    if (g > 1) {
+        for (auto& entry : v) entry.second /= static_cast<Int128>(g);
+    }
+}
+
+// a - b for two exponent vectors, sparse; -(a - b) when `negate` is set.
+SparseVector difference(std::span<const EntryOf<Exact>> a, std::span<const EntryOf<Exact>> b, bool negate) {
+    SparseVector v;
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() || j < b.size()) {
+        const bool fromA = j == b.size() || (i < a.size() && a[i].var <= b[j].var);
+        const bool fromB = i == a.size() || (j < b.size() && b[j].var <= a[i].var);
+        const std::uint32_t var = fromA ? a[i].var : b[j].var;
+        const Int128 value = (fromA ? Int128{a[i++].exp} : 0) - (fromB ? Int128{b[j++].exp} : 0);
+        if (value != 0) v.emplace_back(var, negate ? -value : value);
+    }
+    return v;
+}
+
+// Bounding vectors kept once each: a set seeded per run, so that no basis
+// can be crafted to make it slow.
+struct SeededHash {
+    std::uint64_t seed;
+    std::size_t operator()(const SparseVector& v) const {
+        std::uint64_t h = seed;
+        for (const auto& [var, value] : v) {
+            h = (h ^ var ^ static_cast<std::uint64_t>(value) ^ static_cast<std::uint64_t>(magnitude(value) >> 64)) *
+                0x9e3779b97f4a7c15ULL;
+            h ^= h >> 29;
+        }
+        return static_cast<std::size_t>(h);
+    }
+};
+
+// The message of polynomial k (from 1) that has no marked term.
+BadInput unmarked(std::size_t k, bool zero) {
+    const std::string position = std::to_string(k);
+    return BadInput(zero ? "Polynomial " + position + " is 0: it has no term to mark"
+                         : "The marked term of polynomial " + position + " cancels to 0");
+}
 
 std::vector<IntVector> primitiveRows(const std::vector<QVector>& rows) {
     std::vector<IntVector> out;
@@ -36,6 +93,57 @@ mpz_class dot(const SparseVector& v, const IntVector& w) {
     return sum;
 }
 
+// The rays on which a bounding vector has degree 0, as a bitset: the face
+// of the cone that its hyperplane cuts out, lines aside.
+using RaySet = std::vector<std::uint64_t>;
+
+RaySet zeroSet(const SparseVector& v, const std::vector<IntVector>& rays) {
+    RaySet set((rays.size() + 63) / 64, 0);
+    for (std::size_t r = 0; r < rays.size(); ++r) {
+        if (sgn(dot(v, rays[r])) == 0) set[r / 64] |= std::uint64_t{1} << (r % 64);
+    }
+    return set;
+}
+
+bool isSubset(const RaySet& a, const RaySet& b) {
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if ((a[i] & ~b[i]) != 0) return false;
+    }
+    return true;
+}
+
+// The facet normals among the bounding vectors, given the cone's extreme
+// rays: a face is determined by the rays it holds, and the facets are the
+// maximal proper faces, so a bounding vector is a facet's normal when its
+// zero set is not every ray and lies in no larger such set. Each normal is
+// made unique by its projection onto the cone's span, the orthogonal
+// complement of the equations (itself when there are none).
+std::vector<IntVector> facetsAmong(const std::vector<SparseVector>& bounding, std::size_t n,
+                                   const std::vector<IntVector>& rays, const std::vector<IntVector>& equations) {
+    std::vector<std::pair<RaySet, std::size_t>> faces;  // proper faces, and a vector cutting each out
+    RaySet all = zeroSet({}, rays);
+    for (std::size_t k = 0; k < bounding.size(); ++k) {
+        RaySet set = zeroSet(bounding[k], rays);
+        if (set != all) faces.emplace_back(std::move(set), k);
+    }
+    std::sort(faces.begin(), faces.end());
+    faces.erase(std::unique(faces.begin(), faces.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
+                faces.end());
+    const std::vector<QVector> off = orthogonalBasis(rationalRows(equations));
+    std::vector<IntVector> facets;
+    for (const auto& [set, k] : faces) {
+        const bool maximal = std::none_of(faces.begin(), faces.end(), [&set = set](const auto& other) {
+            return other.first != set && isSubset(set, other.first);
+        });
+        if (!maximal) continue;
+        const IntVector v = dense(bounding[k], n);
+        facets.push_back(off.empty() ? v : primitive(projectOff(toRational(v), off)));
+    }
+    std::sort(facets.begin(), facets.end());
+    facets.erase(std::unique(facets.begin(), facets.end()), facets.end());
+    return facets;
+}
+
 // A point of the relative interior: the sum of the extreme rays, each of
 // which lies off every facet's hyperplane somewhere; for a cone without
 // rays, the sum of its lineality basis (0 for the cone {0}).
@@ -49,6 +157,31 @@ IntVector interiorPoint(const ConeGenerators& g, const std::vector<IntVector>& l
 
 }  // namespace
 
+std::vector<SparseVector> boundingVectors(const Document& d, bool smallest) {
+    std::vector<SparseVector> out;
+    std::unordered_set<SparseVector, SeededHash> seen(16, SeededHash{mixSeed(d.vars.seed)});
+    PolynomialOf<Exact> p;
+    p.index.seed = mixSeed(d.vars.seed);
+    WholeQueryOf<Exact> whole(d.vars.names.size());
+    std::size_t k = 0;
+    for (Pieces texts(d.framing.frame->polyText, ','); texts.next();) {
+        ++k;
+        clearPoly(p);
+        findPolyRep(p, TerminatedText{texts.piece()}, d.vars, whole.query);
+        // The terms stay in the order they were first read: the marked one first.
+        const bool zero = std::all_of(p.terms.begin(), p.terms.end(), [](const auto& t) { return Exact::isZero(t.coeff); });
+        if (zero || Exact::isZero(p.terms[0].coeff)) throw unmarked(k, zero);
+        const std::span<const EntryOf<Exact>> marked = keyOf(p, p.terms[0]);
+        for (std::size_t t = 1; t < p.terms.size(); ++t) {
+            if (Exact::isZero(p.terms[t].coeff)) continue;  // a term that cancelled is no term
+            SparseVector v = difference(marked, keyOf(p, p.terms[t]), smallest);
+            makePrimitive(v);
+            if (seen.insert(v).second) out.push_back(std::move(v));
+        }
+    }
+    return out;
+}
+
 GroebnerCone groebnerCone(const std::vector<SparseVector>& sparse, std::size_t n) {
     std::vector<IntVector> bounding;
     bounding.reserve(sparse.size());
@@ -57,24 +190,15 @@ GroebnerCone groebnerCone(const std::vector<SparseVector>& sparse, std::size_t n
     // The lineality space: the weights under which every bounding vector
     // has degree 0 (the homogeneity space of the basis).
     cone.lineality = primitiveRows(nullSpace(rationalRows(bounding), n));
-    ConeGenerators g;
-    if (bounding.empty()) {
-        g.lines = cone.lineality;  // the whole space; cddlib is not needed
-    } else {
-        g = coneGenerators(bounding, n);
-    }
+    // The whole space needs no cddlib.
+    const ConeGenerators g = bounding.empty() ? ConeGenerators{{}, cone.lineality} : coneGenerators(bounding, n);
     // C spans what its rays and lines span; the equations are orthogonal to that.
     std::vector<QVector> generators = rationalRows(g.rays);
     for (const IntVector& line : g.lines) generators.push_back(toRational(line));
     const std::vector<QVector> span = rowEchelon(generators);
     cone.dimension = span.size();
     cone.equations = primitiveRows(nullSpace(span, n));
-    if (!g.rays.empty()) {
-        // Each facet normal is made unique by its projection onto C's span.
-        for (const IntVector& facet : coneFacets(g, n)) cone.facets.push_back(primitive(project(toRational(facet), span)));
-        std::sort(cone.facets.begin(), cone.facets.end());
-        cone.facets.erase(std::unique(cone.facets.begin(), cone.facets.end()), cone.facets.end());
-    }
+    cone.facets = facetsAmong(sparse, n, g.rays, cone.equations);
     cone.interior = interiorPoint(g, cone.lineality, n);
     return cone;
 }
@@ -83,8 +207,9 @@ bool inCone(const std::vector<SparseVector>& bounding, const IntVector& w) {
     return std::all_of(bounding.begin(), bounding.end(), [&w](const SparseVector& v) { return sgn(dot(v, w)) >= 0; });
 }
 
-IntVector nextWeight(const std::vector<SparseVector>& bounding, const IntVector& from, const IntVector& to) {
-    // t = min(1, min over v with to·v < 0 of from·v / (from·v - to·v)).
+mpq_class stepLength(const std::vector<SparseVector>& bounding, const IntVector& from, const IntVector& to) {
+    // t = min(1, min over v with to·v < 0 of from·v / (from·v - to·v)):
+    // from·v >= 0 in the cone, so the denominator is positive.
     mpq_class t = 1;
     for (const SparseVector& v : bounding) {
         const mpz_class target = dot(v, to);
@@ -94,9 +219,7 @@ IntVector nextWeight(const std::vector<SparseVector>& bounding, const IntVector&
         exit.canonicalize();
         if (exit < t) t = exit;
     }
-    QVector w(from.size());
-    for (std::size_t i = 0; i < from.size(); ++i) w[i] = (1 - t) * from[i] + t * to[i];
-    return primitive(w);
+    return t;
 }
 
 }  // namespace initform

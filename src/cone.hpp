@@ -9,12 +9,27 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <utility>
 #include <vector>
 
+#include "document.hpp"
 #include "linear.hpp"
-#include "marked.hpp"
+#include "numbers.hpp"
 
 namespace initform {
+
+// A bounding vector, sparse: its nonzero entries (variable, value) in the
+// order of the variables. A difference of two 64-bit exponents fits 128 bits.
+using SparseVector = std::vector<std::pair<std::uint32_t, Int128>>;
+
+// The bounding vectors of the marked basis of a framed document: each
+// marked exponent minus each other exponent of its polynomial (the other
+// way round for the smallest degree), primitive, without zero vectors and
+// repeats, in the order they first come. Exponents are read as with
+// --exact. Throws BadInput for a polynomial that is 0 or whose marked term
+// cancels, naming it by its position from 1.
+std::vector<SparseVector> boundingVectors(const Document& d, bool smallest);
 
 // The Gröbner cone, each vector a primitive integer vector.
 struct GroebnerCone {
@@ -31,8 +46,9 @@ GroebnerCone groebnerCone(const std::vector<SparseVector>& bounding, std::size_t
 // Whether w lies in the cone: w·v >= 0 for every bounding vector.
 bool inCone(const std::vector<SparseVector>& bounding, const IntVector& w);
 
-// The walk's step from `from` (in the cone) toward `to`: the last point of
-// the segment between them that stays in the cone, as a primitive vector.
-IntVector nextWeight(const std::vector<SparseVector>& bounding, const IntVector& from, const IntVector& to);
+// How far the walk's step from `from` (in the cone) toward `to` goes: the
+// largest t in [0, 1] for which (1 - t)·from + t·to stays in the cone. A
+// bounding vector orthogonal to the segment never bounds it.
+mpq_class stepLength(const std::vector<SparseVector>& bounding, const IntVector& from, const IntVector& to);
 
 }  // namespace initform

@@ -51,6 +51,7 @@ void Diagnostics::systemFailure(const SystemFailure& failure) {
     if (failed_ != nullptr) return;
     failed_ = failure.text;
     error_ = failure.error;
+    reason_ = failure.reason;
 }
 
 int Diagnostics::finish(int status) {
@@ -61,7 +62,7 @@ int Diagnostics::finish(int status) {
     if (outOfMemory_) {
         err_.line({kOutOfMemory});
     } else if (failed_ != nullptr) {
-        err_.line({"initform: ", failed_, ": ", std::strerror(error_)});
+        err_.line({"initform: ", failed_, ": ", reason_.empty() ? std::string_view(std::strerror(error_)) : reason_});
     } else if (!out.ok()) {
         err_.line({"initform: cannot write standard output: ", std::strerror(out.error())});
     } else {

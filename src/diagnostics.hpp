@@ -7,6 +7,7 @@
 
 #include <initializer_list>
 #include <iosfwd>
+#include <string>
 #include <string_view>
 
 #include "errors.hpp"
@@ -66,6 +67,7 @@ private:
     bool outOfMemory_ = false;
     const char* failed_ = nullptr;  // what failed (SystemFailure::text)
     int error_ = 0;
+    std::string reason_;  // why, when errno does not say it
 };
 
 }  // namespace initform

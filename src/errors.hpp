@@ -38,12 +38,15 @@ struct ZeroDenominator : BadInput {
 };
 
 // A call to the system failed: `what` failed (a text that lives as long as
-// the program, such as "cannot read standard input") with this errno value.
+// the program, such as "cannot read standard input") with this errno value,
+// or for a reason of its own (the loader's, say) in place of errno's.
 struct SystemFailure : std::exception {
     SystemFailure(const char* what, int error) : text(what), error(error) {}
+    SystemFailure(const char* what, std::string reason) : text(what), error(0), reason(std::move(reason)) {}
     const char* what() const noexcept override { return text; }
     const char* text;
     int error;
+    std::string reason;
 };
 
 }  // namespace initform

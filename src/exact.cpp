@@ -65,8 +65,7 @@ void release(void* p, std::size_t) { std::free(p); }
 }  // namespace
 
 mpz_class toMpz(Int128 v) {
-    __extension__ typedef unsigned __int128 UInt128;
-    const UInt128 mag = v < 0 ? UInt128{0} - static_cast<UInt128>(v) : static_cast<UInt128>(v);
+    const UInt128 mag = magnitude(v);
     const std::uint64_t words[2] = {static_cast<std::uint64_t>(mag), static_cast<std::uint64_t>(mag >> 64)};
     mpz_class z;
     mpz_import(z.get_mpz_t(), 2, -1, sizeof(std::uint64_t), 0, 0, words);

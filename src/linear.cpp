@@ -80,19 +80,18 @@ std::vector<QVector> nullSpace(const std::vector<QVector>& rows, std::size_t n) 
     return rowEchelon(std::move(basis));
 }
 
-QVector project(const QVector& v, const std::vector<QVector>& basis) {
-    // The coefficients c of the projection sum c_i b_i solve G c = B v, with
-    // G the Gram matrix of the basis: Gaussian elimination on [G | B v].
-    const std::size_t k = basis.size();
-    std::vector<QVector> system(k, QVector(k + 1));
-    for (std::size_t i = 0; i < k; ++i) {
-        for (std::size_t j = 0; j < k; ++j) system[i][j] = dot(basis[i], basis[j]);
-        system[i][k] = dot(basis[i], v);
-    }
-    const std::vector<QVector> solved = rowEchelon(std::move(system));  // G is invertible: [I | c]
-    QVector out(v.size(), 0);
-    for (std::size_t i = 0; i < k; ++i) {
-        for (std::size_t c = 0; c < v.size(); ++c) out[c] += solved[i][k] * basis[i][c];
+std::vector<QVector> orthogonalBasis(const std::vector<QVector>& rows) {
+    std::vector<QVector> basis;
+    basis.reserve(rows.size());
+    for (const QVector& row : rows) basis.push_back(projectOff(row, basis));
+    return basis;
+}
+
+QVector projectOff(const QVector& v, const std::vector<QVector>& orthogonal) {
+    QVector out = v;
+    for (const QVector& u : orthogonal) {
+        const mpq_class factor = dot(v, u) / dot(u, u);
+        for (std::size_t c = 0; c < out.size(); ++c) out[c] -= factor * u[c];
     }
     return out;
 }

@@ -28,8 +28,10 @@ std::vector<QVector> rowEchelon(std::vector<QVector> rows);
 // A basis of the vectors orthogonal to all the rows, each of length n, in
 // reduced row echelon form.
 std::vector<QVector> nullSpace(const std::vector<QVector>& rows, std::size_t n);
-// The orthogonal projection of v onto the span of `basis` (rows in reduced
-// row echelon form, so independent).
-QVector project(const QVector& v, const std::vector<QVector>& basis);
+// An orthogonal basis of the span of independent rows (Gram-Schmidt).
+std::vector<QVector> orthogonalBasis(const std::vector<QVector>& rows);
+// v less its orthogonal projection onto the span of an orthogonal basis:
+// its projection onto that span's orthogonal complement.
+QVector projectOff(const QVector& v, const std::vector<QVector>& orthogonal);
 
 }  // namespace initform

@@ -12,8 +12,13 @@
 
 namespace initform {
 
-// A 128-bit integer: products of two 64-bit numbers, and sums of a few.
+// A 128-bit integer: products of two 64-bit numbers, and sums of a few;
+// and its unsigned twin, for magnitudes and wrap-around.
 __extension__ typedef __int128 Int128;
+__extension__ typedef unsigned __int128 UInt128;
+
+// |v|, which for the smallest Int128 only the unsigned type holds.
+inline UInt128 magnitude(Int128 v) { return v < 0 ? UInt128{0} - static_cast<UInt128>(v) : static_cast<UInt128>(v); }
 
 // Runs of at most this many digits are read in one 64-bit pass without loss.
 inline constexpr std::size_t kSafeDigits = 18;

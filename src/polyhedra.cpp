@@ -1,10 +1,16 @@
 // The conversions to and from cddlib (its GMP-rational build, loaded with
-// dlopen): matrices of integer rows in, generators or inequalities out.
+// dlopen): matrices of integer rows in, generators or inequalities out. Each
+// conversion runs in a forked child that writes the result back as text.
 #include "polyhedra.hpp"
 
 #include <dlfcn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <new>
+#include <string>
 
 #define GMPRATIONAL
 extern "C" {
@@ -18,12 +24,19 @@ namespace initform {
 
 namespace {
 
+constexpr const char* kLibrary = "libcddgmp.so.0";
+
+// The loader's reason for the last failure.
+std::string loaderReason() {
+    const char* reason = ::dlerror();
+    return reason != nullptr ? reason : std::string(kLibrary) + ": the loader gave no reason";
+}
+
 // The functions of cddlib this unit calls, from the library loaded at run time.
-class Cddlib {
-public:
-    Cddlib() {
-        handle_ = ::dlopen("libcddgmp.so.0", RTLD_NOW | RTLD_LOCAL);
-        if (handle_ == nullptr) throw SystemFailure("cannot load cddlib (libcddgmp.so.0)", 0);
+struct Library {
+    Library() {
+        handle = ::dlopen(kLibrary, RTLD_NOW | RTLD_LOCAL);
+        if (handle == nullptr) throw SystemFailure("cannot load cddlib", loaderReason());
         find(setGlobalConstants, "dd_set_global_constants");
         find(freeGlobalConstants, "dd_free_global_constants");
         find(createMatrix, "dd_CreateMatrix");
@@ -31,16 +44,19 @@ public:
         find(toPolyhedra, "dd_DDMatrix2Poly2");
         find(freePolyhedra, "dd_FreePolyhedra");
         find(copyGenerators, "dd_CopyGenerators");
-        find(copyInequalities, "dd_CopyInequalities");
         find(isMember, "set_member");
-        find(addElement, "set_addelem");
         setGlobalConstants();
     }
-    Cddlib(const Cddlib&) = delete;
-    Cddlib& operator=(const Cddlib&) = delete;
     // cddlib stays loaded: it keeps a little memory of its own to the end.
-    ~Cddlib() { freeGlobalConstants(); }
+    ~Library() { freeGlobalConstants(); }
 
+    template <class F>
+    void find(F& f, const char* name) {
+        f = reinterpret_cast<F>(::dlsym(handle, name));
+        if (f == nullptr) throw SystemFailure("cannot load cddlib", loaderReason());
+    }
+
+    void* handle;
     decltype(&dd_set_global_constants) setGlobalConstants;
     decltype(&dd_free_global_constants) freeGlobalConstants;
     decltype(&dd_CreateMatrix) createMatrix;
@@ -48,69 +64,155 @@ public:
     decltype(&dd_DDMatrix2Poly2) toPolyhedra;
     decltype(&dd_FreePolyhedra) freePolyhedra;
     decltype(&dd_CopyGenerators) copyGenerators;
-    decltype(&dd_CopyInequalities) copyInequalities;
     decltype(&set_member) isMember;
-    decltype(&set_addelem) addElement;
-
-private:
-    template <class F>
-    void find(F& f, const char* name) {
-        f = reinterpret_cast<F>(::dlsym(handle_, name));
-        if (f == nullptr) throw SystemFailure("cannot load cddlib (libcddgmp.so.0)", 0);
-    }
-    void* handle_;
 };
 
 // A matrix of cddlib, freed when it goes.
 struct Matrix {
-    const Cddlib& cdd;
+    const Library& cdd;
     dd_MatrixPtr m;
     ~Matrix() {
         if (m != nullptr) cdd.freeMatrix(m);
     }
 };
 
-// The rows {t, v} for t = `first` and v each of `rows` (then `more`).
-dd_MatrixPtr toMatrix(const Cddlib& cdd, long first, const std::vector<IntVector>& rows, std::size_t n,
-                      dd_RepresentationType kind) {
+// The inequalities 0 + v·w >= 0 for v each of `rows`.
+dd_MatrixPtr toMatrix(const Library& cdd, const std::vector<IntVector>& rows, std::size_t n) {
     dd_MatrixPtr m = cdd.createMatrix(static_cast<dd_rowrange>(rows.size()), static_cast<dd_colrange>(n + 1));
-    m->representation = kind;
+    m->representation = dd_Inequality;
     m->numbtype = dd_Rational;
     for (std::size_t r = 0; r < rows.size(); ++r) {
-        mpq_set_si(m->matrix[r][0], first, 1);
+        mpq_set_si(m->matrix[r][0], 0, 1);
         for (std::size_t c = 0; c < n; ++c) mpq_set_z(m->matrix[r][c + 1], rows[r][c].get_mpz_t());
     }
     return m;
 }
 
-// Row r of a matrix without its first entry, as a primitive integer vector.
-IntVector rowOf(dd_MatrixPtr m, dd_rowrange r) {
-    QVector v;
-    for (dd_colrange c = 1; c < m->colsize; ++c) v.emplace_back(mpq_class(m->matrix[r][c]));
-    return primitive(v);
+// The generators cddlib found: each row with its first entry (1 for a
+// point, 0 for a direction), and whether it is a line.
+struct Converted {
+    std::vector<QVector> rows;
+    std::vector<bool> linear;
+};
+
+// The exit statuses of a conversion's child.
+constexpr int kConverted = 0;
+constexpr int kConversionFailed = 2;
+
+// Runs the double description method on `input` and writes the generators
+// as text, a row a line: 'L' or 'R' (a line or not), then its entries.
+// Returns the child's exit status.
+int convertTo(const Library& cdd, dd_MatrixPtr input, int fd) {
+    try {
+        dd_ErrorType error = dd_NoError;
+        // Rows are added in the order given (coneGenerators puts the short
+        // ones first): on real bases far fewer rays come and go than in
+        // cddlib's lexicographic order (docs/performance.md).
+        dd_PolyhedraPtr poly = cdd.toPolyhedra(input, dd_MinIndex, &error);
+        if (poly == nullptr || error != dd_NoError) return kConversionFailed;
+        const Matrix out{cdd, cdd.copyGenerators(poly)};
+        std::string text;
+        for (dd_rowrange r = 0; r < out.m->rowsize; ++r) {
+            text += cdd.isMember(r + 1, out.m->linset) ? 'L' : 'R';
+            for (dd_colrange c = 0; c < out.m->colsize; ++c) (text += ' ') += mpq_class(out.m->matrix[r][c]).get_str();
+            text += '\n';
+        }
+        for (std::size_t done = 0; done < text.size();) {
+            const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return kConversionFailed;
+            done += static_cast<std::size_t>(n);
+        }
+        return kConverted;
+    } catch (const std::bad_alloc&) {
+        return 1;  // as GMP's own failure ends it
+    }
 }
 
-// Runs the double description method on `input` and copies out the other
-// representation.
-dd_MatrixPtr convert(const Cddlib& cdd, dd_MatrixPtr input, bool toGenerators) {
-    dd_ErrorType error = dd_NoError;
-    // Rows are added in the order given (coneGenerators puts the short ones
-    // first): on real bases far fewer rays come and go than in cddlib's
-    // lexicographic order (docs/performance.md).
-    dd_PolyhedraPtr poly = cdd.toPolyhedra(input, dd_MinIndex, &error);
-    if (poly == nullptr || error != dd_NoError) {
-        if (poly != nullptr) cdd.freePolyhedra(poly);
-        throw SystemFailure("cddlib failed to convert a cone", 0);
+// The text of a descriptor up to its end.
+std::string readAll(int fd) {
+    std::string text;
+    char block[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, block, sizeof block);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) throw SystemFailure("cannot read a cone from cddlib", errno);
+        if (n == 0) return text;
+        text.append(block, static_cast<std::size_t>(n));
     }
-    dd_MatrixPtr out = toGenerators ? cdd.copyGenerators(poly) : cdd.copyInequalities(poly);
-    cdd.freePolyhedra(poly);
-    return out;
 }
+
+Converted parse(const std::string& text) {
+    Converted c;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = text.find('\n', at);
+        c.linear.push_back(text[at] == 'L');
+        QVector& row = c.rows.emplace_back();
+        for (std::size_t from = at + 2; from < end;) {
+            const std::size_t space = std::min(text.find(' ', from), end);
+            row.emplace_back(text.substr(from, space - from), 10);
+            from = space + 1;
+        }
+        at = end + 1;
+    }
+    return c;
+}
+
+// Waits for the child; its exit status, or -1 when a signal ended it.
+int statusOf(pid_t child) {
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The conversion of `input`, run in a child process so that cddlib running
+// out of memory ends the child, not this process: that ending, whether by a
+// signal or by GMP's own exit, is reported as memory exhausted.
+Converted convert(const Library& cdd, dd_MatrixPtr input) {
+    int fds[2];
+    if (::pipe(fds) != 0) throw SystemFailure("cannot start cddlib", errno);
+    const pid_t child = ::fork();
+    if (child < 0) {
+        const int error = errno;
+        ::close(fds[0]);
+        ::close(fds[1]);
+        if (error == ENOMEM || error == EAGAIN) throw std::bad_alloc();
+        throw SystemFailure("cannot start cddlib", error);
+    }
+    if (child == 0) {
+        // The child writes nothing but its answer: not the run's output,
+        // not GMP's message.
+        ::close(fds[0]);
+        ::close(STDOUT_FILENO);
+        ::close(STDERR_FILENO);
+        ::_exit(convertTo(cdd, input, fds[1]));
+    }
+    ::close(fds[1]);
+    std::string text;
+    try {
+        text = readAll(fds[0]);
+    } catch (...) {
+        ::close(fds[0]);
+        statusOf(child);
+        throw;
+    }
+    ::close(fds[0]);
+    const int status = statusOf(child);
+    if (status == kConversionFailed) throw SystemFailure("cannot convert a cone", "cddlib reported an error");
+    if (status != kConverted) throw std::bad_alloc();
+    return parse(text);
+}
+
+// A row without its first entry, as a primitive integer vector.
+IntVector withoutFirst(const QVector& row) { return primitive(QVector(row.begin() + 1, row.end())); }
 
 }  // namespace
 
 ConeGenerators coneGenerators(const std::vector<IntVector>& inequalities, std::size_t n) {
-    const Cddlib cdd;
+    const Library cdd;
     // The short inequalities first: they are the likely facets.
     std::vector<IntVector> rows = inequalities;
     const auto length = [](const IntVector& v) {
@@ -119,37 +221,14 @@ ConeGenerators coneGenerators(const std::vector<IntVector>& inequalities, std::s
         return sum;
     };
     std::stable_sort(rows.begin(), rows.end(), [&](const IntVector& a, const IntVector& b) { return length(a) < length(b); });
-    const Matrix h{cdd, toMatrix(cdd, 0, rows, n, dd_Inequality)};
-    const Matrix v{cdd, convert(cdd, h.m, true)};
+    const Matrix h{cdd, toMatrix(cdd, rows, n)};
+    const Converted v = convert(cdd, h.m);
     ConeGenerators g;
-    for (dd_rowrange r = 0; r < v.m->rowsize; ++r) {
-        if (sgn(mpq_class(v.m->matrix[r][0])) != 0) continue;  // the origin, the cone's vertex
-        IntVector row = rowOf(v.m, r);
-        (cdd.isMember(r + 1, v.m->linset) ? g.lines : g.rays).push_back(std::move(row));
+    for (std::size_t r = 0; r < v.rows.size(); ++r) {
+        if (sgn(v.rows[r][0]) != 0) continue;  // the origin, the cone's vertex
+        (v.linear[r] ? g.lines : g.rays).push_back(withoutFirst(v.rows[r]));
     }
     return g;
-}
-
-std::vector<IntVector> coneFacets(const ConeGenerators& cone, std::size_t n) {
-    const Cddlib cdd;
-    // The generators: the origin as the one point, then the rays and lines.
-    std::vector<IntVector> rows{IntVector(n, 0)};
-    rows.insert(rows.end(), cone.rays.begin(), cone.rays.end());
-    rows.insert(rows.end(), cone.lines.begin(), cone.lines.end());
-    const Matrix v{cdd, toMatrix(cdd, 0, rows, n, dd_Generator)};
-    mpq_set_si(v.m->matrix[0][0], 1, 1);
-    for (std::size_t k = 0; k < cone.lines.size(); ++k) {
-        cdd.addElement(v.m->linset, static_cast<long>(1 + cone.rays.size() + k + 1));
-    }
-    const Matrix h{cdd, convert(cdd, v.m, false)};
-    std::vector<IntVector> facets;
-    for (dd_rowrange r = 0; r < h.m->rowsize; ++r) {
-        // Equations are left out, and so is the inequality 1 >= 0, which
-        // cddlib may give for the face at infinity.
-        if (cdd.isMember(r + 1, h.m->linset) || sgn(mpq_class(h.m->matrix[r][0])) != 0) continue;
-        facets.push_back(rowOf(h.m, r));
-    }
-    return facets;
 }
 
 }  // namespace initform

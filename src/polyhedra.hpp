@@ -1,7 +1,9 @@
 // The polyhedral computations of the Gröbner cone, done by cddlib in exact
 // rational arithmetic; this unit converts to and from it. cddlib is loaded
-// when a cone is first asked for, so that runs without --cone or --toward
-// neither load it nor need it.
+// when a cone is asked for, once, so that runs without --cone neither load
+// it nor need it. cddlib does not check its allocations: each
+// conversion runs in a child process, so that memory running out inside it
+// is reported as such, never as a signal.
 #pragma once
 
 #include <cstddef>
@@ -19,10 +21,7 @@ struct ConeGenerators {
 };
 
 // The generators of {w in Q^n : v·w >= 0 for every v of `inequalities`}.
-// Throws SystemFailure when cddlib cannot be loaded.
+// Loads cddlib; throws SystemFailure with the loader's reason when it cannot.
 ConeGenerators coneGenerators(const std::vector<IntVector>& inequalities, std::size_t n);
-// The irredundant inequalities v·w >= 0 of the cone the generators span in
-// Q^n, without its equations (each normal determined up to them).
-std::vector<IntVector> coneFacets(const ConeGenerators& cone, std::size_t n);
 
 }  // namespace initform

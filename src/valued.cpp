@@ -11,8 +11,6 @@ namespace initform {
 
 namespace {
 
-__extension__ typedef unsigned __int128 UInt128;
-
 // How many times P divides the nonzero v, for a P of 64 bits.
 std::int64_t timesDivides(std::uint64_t v, std::uint64_t p) {
     std::int64_t count = 0;
