@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -122,25 +123,36 @@ public:
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
     ~LineReader() { ::close(fd_); }
-    // The next line without its '\n' (a last line may lack it); nullopt at
-    // the end. Throws SystemFailure when a read fails.
-    std::optional<std::string> next();
+    // The next line without its '\n' (a last line may lack it), valid until
+    // the next call; nullopt at the end. Throws SystemFailure when a read fails.
+    std::optional<std::string_view> next();
 
 private:
     int fd_;
+    // The unread text is buffer_[start_, end): a line is taken by moving
+    // start_, and the searched part by moving scanned_, so that each byte is
+    // searched once and moved at most once.
     std::string buffer_;
+    std::size_t start_ = 0;
+    std::size_t scanned_ = 0;
     bool ended_ = false;
 };
 
-std::optional<std::string> LineReader::next() {
+std::optional<std::string_view> LineReader::next() {
     for (;;) {
-        const std::size_t nl = buffer_.find('\n');
-        if (nl != npos || (ended_ && !buffer_.empty())) {
-            std::string line = buffer_.substr(0, nl);
-            buffer_.erase(0, nl == npos ? npos : nl + 1);
+        const std::size_t nl = buffer_.find('\n', scanned_);
+        if (nl != npos || (ended_ && start_ < buffer_.size())) {
+            const std::size_t end = nl == npos ? buffer_.size() : nl;
+            const std::string_view line(buffer_.data() + start_, end - start_);
+            start_ = scanned_ = std::min(end + 1, buffer_.size());
             return line;
         }
         if (ended_) return std::nullopt;
+        // The lines taken go before the buffer grows: the line being read
+        // moves to the front once, not once per block.
+        buffer_.erase(0, start_);
+        start_ = 0;
+        scanned_ = buffer_.size();
         char block[65536];
         const ssize_t n = ::read(fd_, block, sizeof block);
         if (n < 0 && errno == EINTR) continue;
@@ -179,14 +191,14 @@ int answerWeightsFile(const Options& o, const typename A::Field& field, const In
     const int fd = openWeightsFile(path, diag);
     if (fd < 0) return 1;
     LineReader lines(fd);
-    // One flush per answer, not per line.
-    diag.out.flushEachLine(false);
+    // One flush per answer, not per line, and none within one.
+    diag.out.holdUntilFlush(true);
     const Document d = loadDocument(in, o.lenient);
     std::optional<StoredDocumentOf<A>> stored;
     if (d.framing.frame) stored.emplace(storeDocument<A>(d));
     try {
-        while (std::optional<std::string> line = lines.next()) {
-            if (!line->empty() && line->back() == '\r') line->pop_back();
+        while (std::optional<std::string_view> line = lines.next()) {
+            if (!line->empty() && line->back() == '\r') line->remove_suffix(1);
             if (line->empty()) continue;
             const int status = answerStoredVector<A>(*line, d, stored ? &*stored : nullptr, o, field, diag);
             diag.out.flush();

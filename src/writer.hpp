@@ -46,19 +46,21 @@ public:
     void commit(const char* end) { size_ = static_cast<std::size_t>(end - buf_.data()); }
     void lineEnd() {
         put('\n');
-        if (flushLines_) {
-            flush();
-        } else {
-            spillIfLarge();
-        }
+        if (!held_) flush();
     }
-    // Whether every line end flushes (the default); without it only
-    // flush() and a full buffer pass output on.
-    void flushEachLine(bool on) { flushLines_ = on; }
+    // Whether output is held until flush(), however long: a weights file's
+    // answers are passed on whole, so that a run cut short leaves no part of
+    // the answer it could not finish. Otherwise (the default) every line end
+    // flushes, and a long line is passed on in large blocks.
+    void holdUntilFlush(bool on) {
+        held_ = on;
+        spillAt_ = on ? SIZE_MAX : kSpillSize;
+    }
     void flush();
-    // Passes collected output on without a flush once there is a lot of it.
+    // Passes collected output on without a flush once there is a lot of it
+    // (unless it is held).
     void spillIfLarge() {
-        if (size_ >= kSpillSize) spill();
+        if (size_ >= spillAt_) spill();
     }
     bool ok() const;
     // Why output failed, as an errno value (0 for no failure).
@@ -72,7 +74,8 @@ private:
     std::ostream* out_ = nullptr;
     int fd_ = -1;
     int error_ = 0;
-    bool flushLines_ = true;
+    bool held_ = false;
+    std::size_t spillAt_ = kSpillSize;
     // The collected output: a plain buffer, so that a short piece is copied
     // inline rather than by a call; its first size_ bytes are used.
     std::vector<char> buf_;
