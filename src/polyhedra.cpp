@@ -38,17 +38,13 @@ struct Library {
         handle = ::dlopen(kLibrary, RTLD_NOW | RTLD_LOCAL);
         if (handle == nullptr) throw SystemFailure("cannot load cddlib", loaderReason());
         find(setGlobalConstants, "dd_set_global_constants");
-        find(freeGlobalConstants, "dd_free_global_constants");
         find(createMatrix, "dd_CreateMatrix");
         find(freeMatrix, "dd_FreeMatrix");
         find(toPolyhedra, "dd_DDMatrix2Poly2");
         find(freePolyhedra, "dd_FreePolyhedra");
         find(copyGenerators, "dd_CopyGenerators");
         find(isMember, "set_member");
-        setGlobalConstants();
     }
-    // cddlib stays loaded: it keeps a little memory of its own to the end.
-    ~Library() { freeGlobalConstants(); }
 
     template <class F>
     void find(F& f, const char* name) {
@@ -58,7 +54,6 @@ struct Library {
 
     void* handle;
     decltype(&dd_set_global_constants) setGlobalConstants;
-    decltype(&dd_free_global_constants) freeGlobalConstants;
     decltype(&dd_CreateMatrix) createMatrix;
     decltype(&dd_FreeMatrix) freeMatrix;
     decltype(&dd_DDMatrix2Poly2) toPolyhedra;
@@ -99,16 +94,19 @@ struct Converted {
 constexpr int kConverted = 0;
 constexpr int kConversionFailed = 2;
 
-// Runs the double description method on `input` and writes the generators
-// as text, a row a line: 'L' or 'R' (a line or not), then its entries.
-// Returns the child's exit status.
-int convertTo(const Library& cdd, dd_MatrixPtr input, int fd) {
+// In the child: runs the double description method on the inequalities
+// and writes the generators as text, a row a line: 'L' or 'R' (a line or
+// not), then its entries. Every call of cddlib is made here, none in the
+// run's own process. Returns the child's exit status.
+int convertTo(const Library& cdd, const std::vector<IntVector>& rows, std::size_t n, int fd) {
     try {
+        cdd.setGlobalConstants();
+        const Matrix input{cdd, toMatrix(cdd, rows, n)};
         dd_ErrorType error = dd_NoError;
         // Rows are added in the order given (coneGenerators puts the short
         // ones first): on real bases far fewer rays come and go than in
         // cddlib's lexicographic order (docs/performance.md).
-        dd_PolyhedraPtr poly = cdd.toPolyhedra(input, dd_MinIndex, &error);
+        dd_PolyhedraPtr poly = cdd.toPolyhedra(input.m, dd_MinIndex, &error);
         if (poly == nullptr || error != dd_NoError) return kConversionFailed;
         const Matrix out{cdd, cdd.copyGenerators(poly)};
         std::string text;
@@ -118,10 +116,10 @@ int convertTo(const Library& cdd, dd_MatrixPtr input, int fd) {
             text += '\n';
         }
         for (std::size_t done = 0; done < text.size();) {
-            const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return kConversionFailed;
-            done += static_cast<std::size_t>(n);
+            const ssize_t written = ::write(fd, text.data() + done, text.size() - done);
+            if (written < 0 && errno == EINTR) continue;
+            if (written <= 0) return kConversionFailed;
+            done += static_cast<std::size_t>(written);
         }
         return kConverted;
     } catch (const std::bad_alloc&) {
@@ -168,10 +166,10 @@ int statusOf(pid_t child) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// The conversion of `input`, run in a child process so that cddlib running
+// The generators of the cone of the inequalities `rows` in Q^n, found in a child process so that cddlib running
 // out of memory ends the child, not this process: that ending, whether by a
 // signal or by GMP's own exit, is reported as memory exhausted.
-Converted convert(const Library& cdd, dd_MatrixPtr input) {
+Converted convert(const Library& cdd, const std::vector<IntVector>& rows, std::size_t n) {
     int fds[2];
     if (::pipe(fds) != 0) throw SystemFailure("cannot start cddlib", errno);
     const pid_t child = ::fork();
@@ -188,7 +186,7 @@ Converted convert(const Library& cdd, dd_MatrixPtr input) {
         ::close(fds[0]);
         ::close(STDOUT_FILENO);
         ::close(STDERR_FILENO);
-        ::_exit(convertTo(cdd, input, fds[1]));
+        ::_exit(convertTo(cdd, rows, n, fds[1]));
     }
     ::close(fds[1]);
     std::string text;
@@ -221,8 +219,7 @@ ConeGenerators coneGenerators(const std::vector<IntVector>& inequalities, std::s
         return sum;
     };
     std::stable_sort(rows.begin(), rows.end(), [&](const IntVector& a, const IntVector& b) { return length(a) < length(b); });
-    const Matrix h{cdd, toMatrix(cdd, rows, n)};
-    const Converted v = convert(cdd, h.m);
+    const Converted v = convert(cdd, rows, n);
     ConeGenerators g;
     for (std::size_t r = 0; r < v.rows.size(); ++r) {
         if (sgn(v.rows[r][0]) != 0) continue;  // the origin, the cone's vertex
