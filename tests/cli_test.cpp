@@ -16,7 +16,15 @@ struct Row {
     std::string out;
     int status;
     bool warns = false;  // the default mode's wrap-around warning on standard error
+    Source source = Source::File;
 };
+
+// A document of `terms` terms x, longer than standard input's first read.
+std::string manyX(std::size_t terms) {
+    std::string text = "Q[x]{";
+    for (std::size_t k = 1; k < terms; ++k) text += "x+";
+    return text + "x}";
+}
 
 const std::string kTwo = "Q[x,y]{3*x^2*y-x+2,x*y+2*y*x}\n";
 // Numbers the default mode wraps around.
@@ -53,6 +61,8 @@ const Row kRows[] = {
     {"no_brackets", {"1,2"}, "Q[x,y]{x+y}", "y+x\n", 0},
     {"blank_after_comma", {"(1, 2)"}, "Q[x,y]{x+y}", "y\n", 0},
     {"weight_wraps", {"(4294967295)"}, "Q[x]{x+1}", "1\n", 0, true},
+    // A document longer than the first read, through a pipe: no size to go by.
+    {"long_document_through_a_pipe", {"(1)"}, manyX(1500001), "1500001*x\n", 0, false, Source::Pipe},
     // Framing and its messages.
     {"empty_input", {"(1)"}, "", "Bad input: Must start with 'Q['\n", 1},
     {"leading_blank", {"(1)"}, " Q[x]{x}", "Bad input: Must start with 'Q['\n", 1},
@@ -82,6 +92,18 @@ const Row kRows[] = {
     // Numbers of 20 digits and more clamp to 64 bits before their low 32 bits are kept.
     {"coefficient_21_digits_clamps", {"(1)"}, "Q[t]{240694062815701128416*t}", "-t\n", 0, true},
     {"exponent_21_digits_clamps", {"(0)"}, "Q[t]{t^240694062815701128416}", "t\n", 0, true},
+    // The clamp at the 64-bit boundary: both numbers below it read as
+    // themselves, only larger ones become 9223372036854775807 (then wrap).
+    {"weight_below_clamp", {"(9223372036854775806,-1)", "--max"}, "Q[x,y]{x+y}", "y\n", 0, true},
+    {"weight_at_clamp", {"(9223372036854775807,-1)", "--max"}, "Q[x,y]{x+y}", "y+x\n", 0, true},
+    {"weight_above_clamp", {"(9223372036854775808,-1)", "--max"}, "Q[x,y]{x+y}", "y+x\n", 0, true},
+    {"weight_near_clamp_wraps", {"(9223372036854775800,-1)", "--max"}, "Q[x,y]{x+y^5}", "y^5\n", 0, true},
+    {"coefficient_below_clamp", {"(1)"}, "Q[x]{9223372036854775806*x}", "-2*x\n", 0, true},
+    {"coefficient_at_clamp", {"(1)"}, "Q[x]{9223372036854775807*x}", "-x\n", 0, true},
+    {"coefficient_above_clamp", {"(1)"}, "Q[x]{9223372036854775808*x}", "-x\n", 0, true},
+    {"exponent_below_clamp", {"(1)", "--max"}, "Q[x]{x^9223372036854775806*x^2+x}", "x\n", 0, true},
+    {"exponent_at_clamp", {"(1)", "--max"}, "Q[x]{x^9223372036854775807*x^2+x}", "2*x\n", 0, true},
+    {"exponent_above_clamp", {"(1)", "--max"}, "Q[x]{x^9223372036854775808*x^2+x}", "2*x\n", 0, true},
     {"weight_24_digits_clamps", {"(-922337203685477580812345)"}, "Q[x]{x+1}", "1+x\n", 0, true},
     {"weight_wraps_degree", {"(2147483647)"}, "Q[x]{x^2+1}", "1\n", 0, true},
     {"sum_of_like_terms_wraps", {"(1)"}, "Q[x]{2147483647*x+x}", "-2147483648*x\n", 0, true},
@@ -272,6 +294,21 @@ const Row kRows[] = {
      "Dimension of standard input (3) and vector-argument (2) doesn't match\n", 1},
     {"walk_target_zero_denominator", {"(1)", "--toward", "(1/0)"}, "not read", "Bad input: Zero denominator '1/0'\n", 1},
     {"walk_missing_target", {"(1)", "--toward"}, "not read", "Need argument: target vector.\n", 255},
+    {"walk_switch_is_no_target", {"(1)", "--toward", "--min"}, "not read", "Need argument: target vector.\n", 255},
+    {"walk_target_given_twice", {"(1)", "--toward", "(2)", "--toward", "(3)"}, "not read",
+     "Bad input: --toward is given twice\n", 1},
+    // A step that reaches the target prints it as written, not rescaled, so
+    // that a walk knows it has arrived.
+    {"walk_reaches_target_as_written", {"(2,1,9)", "--toward", "(20,2,2)"}, "Q[x,y,z]{x-y^2,z^3-y^2}", "(20,2,2)\n", 0},
+    {"walk_reaches_fraction_target", {"(2,1,9)", "--toward", "(040/2,1/2,2)"}, "Q[x,y,z]{x-y^2,z^3-y^2}",
+     "(20,1/2,2)\n", 0},
+    {"walk_segment_in_a_hyperplane", {"(1,1)", "--toward", "(2,2)"}, "Q[x,y]{x-y}", "(2,2)\n", 0},
+    {"walk_start_dimension", {"(1,1,10,5)", "--toward", "(10,1,1)"}, "Q[x,y,z]{y^2-x,z^3-x}",
+     "Dimension of standard input (3) and vector-argument (4) doesn't match\n", 1},
+    {"walk_weights_beyond_64_bits", {"(1,1,100000000000000000000)", "--toward", "(10,1,1)"}, "Q[x,y,z]{y^2-x,z^3-x}",
+     "(2,1,88888888888888888889)\n", 0},
+    {"cone_weights_beyond_64_bits_walk_back", {"(2,1,88888888888888888889)", "--toward", "(1,1,100000000000000000000)"},
+     "Q[x,y,z]{y^2-x,z^3-x}", "(1,1,100000000000000000000)\n", 0},
     {"walk_empty_target", {"(1)", "--toward", ""}, "not read", "Need argument: target vector.\n", 255},
     {"weights_and_toward", {"--weights", "/dev/null", "--toward", "(1)"}, "not read",
      "Bad input: --weights and --toward exclude each other\n", 1},
@@ -299,12 +336,21 @@ const Row kRows[] = {
     {"valuation_not_a_prime", {"(1)", "--valuation", "4"}, "not read", "Bad input: Valuation '4' is not a prime\n", 1},
     {"valuation_not_a_number", {"(1)", "--valuation", "-7"}, "not read", "Bad input: Valuation '-7' is not a prime\n", 1},
     {"valuation_missing", {"(1)", "--valuation"}, "not read", "Need argument: valuation prime.\n", 255},
+    {"valuation_switch_is_no_prime", {"(1)", "--valuation", "--exact"}, "not read", "Need argument: valuation prime.\n",
+     255},
+    {"valuation_given_twice", {"(1)", "--valuation", "3", "--valuation", "4"}, "not read",
+     "Bad input: --valuation is given twice\n", 1},
+    {"valuation_composite_beyond_64_bits", {"(1)", "--valuation", "18446744073709551630"}, "not read",
+     "Bad input: Valuation '18446744073709551630' is not a prime\n", 1},
+    {"valuation_prime_leading_zero_beyond_64_bits", {"(0)", "--valuation", "018446744073709551629"},
+     "Q[x]{x+1/18446744073709551629}", "1\n", 0},
     {"valuation_and_cone", {"--cone", "--valuation", "2"}, "not read", "Bad input: --cone and --valuation exclude each other\n",
      1},
     {"valuation_and_toward", {"(1)", "--valuation", "2", "--toward", "(2)"}, "not read",
      "Bad input: --toward and --valuation exclude each other\n", 1},
     // --weights: many vectors over one document (files are written by the test).
     {"weights_missing_file", {"--weights"}, "Q[x]{x}", "Need argument: weights file.\n", 255},
+    {"weights_switch_is_no_file", {"--weights", "--exact"}, "Q[x]{x}", "Need argument: weights file.\n", 255},
     {"weights_unopenable_file", {"--weights", "/nonexistent/vectors"}, "Q[x]{x}",
      "Bad input: Cannot open weights file '/nonexistent/vectors': No such file or directory\n", 1},
 };
@@ -315,7 +361,7 @@ class Cli : public ::testing::TestWithParam<Row> {};
 
 TEST_P(Cli, MatchesExactly) {
     const Row& row = GetParam();
-    Outcome o = runBinary(row.args, row.in);
+    Outcome o = runBinary(row.args, row.in, Sink::File, row.source);
     if (row.args.size() > 0 && row.args[0] == "--help") {
         // The usage text: a synopsis first, the exit statuses last.
         EXPECT_EQ(o.out.rfind("Usage: initform VECTOR [--reduce] [--ring] [--exact] [--max | --min] [--lenient]\n"

@@ -9,6 +9,8 @@
 //                              "null" (an allocation fails)
 //   INITFORM_FAULT_LOG=PATH    at exit: the count of each kind, and the
 //                              descriptor of the read or write that failed
+//   INITFORM_NO_CDDLIB=1       dlopen of cddlib fails, as for a library
+//                              that is not installed
 //
 // It calls the system and glibc's own allocator directly, so that it never
 // calls itself, and allocates nothing.
@@ -150,6 +152,17 @@ void* realloc(void* p, std::size_t size) {
         return nullptr;
     }
     return __libc_realloc(p, size);
+}
+
+// cddlib made unloadable: the loader is asked for a name that does not
+// exist, so that it gives its own reason.
+void* dlopen(const char* name, int flags) {
+    using Open = void* (*)(const char*, int);
+    static const auto real = reinterpret_cast<Open>(dlsym(RTLD_NEXT, "dlopen"));
+    if (name != nullptr && std::getenv("INITFORM_NO_CDDLIB") != nullptr && std::strstr(name, "libcddgmp") != nullptr) {
+        return real("libcddgmp-missing.so.0", flags);
+    }
+    return real(name, flags);
 }
 
 }  // extern "C"

@@ -39,5 +39,28 @@ printf '(1)\n(2)\n' > "$scratch/vectors"
 check "--weights over 100 MB" 600000 0 "$(printf -- '-49999999*x\n-49999999*x')" "" --weights "$scratch/vectors"
 check "the same single run" 600000 0 "-49999999*x" "" '(1)'
 
+# The cone: cddlib does not check its allocations, so its conversion runs
+# apart; at every limit the run answers whole or says it ran out of memory
+# (or, at the lowest, the loader's reason why cddlib could not be mapped).
+n=100
+{ printf 'Q['; seq -s, -f 'x%g' 0 $n | tr -d '\n'; printf ']{'
+  i=0; while [ $i -lt $n ]; do [ $i -gt 0 ] && printf ','; printf 'x%d-x%d^2' $i $((i + 1)); i=$((i + 1)); done
+  printf '}'; } > "$scratch/in"
+whole=$("$initform" --cone < "$scratch/in")
+limit=10000
+while [ $limit -le 20000 ]; do
+  out=$( (ulimit -v $limit; "$initform" --cone < "$scratch/in") 2>"$scratch/err")
+  status=$?
+  if { [ $status -eq 0 ] && [ "$out" = "$whole" ] && [ ! -s "$scratch/err" ]; } ||
+     { [ $status -eq 1 ] && [ -z "$out" ] && [ "$(wc -l < "$scratch/err")" -eq 1 ] &&
+       grep -qx 'initform: out of memory\|initform: cannot load cddlib: .*' "$scratch/err"; }; then
+    passed=$((passed + 1))
+  else
+    echo "--cone under $limit KB: status $status, error '$(cat "$scratch/err")'"
+    failed=$((failed + 1))
+  fi
+  limit=$((limit + 1000))
+done
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -38,9 +38,9 @@ inline std::string tempPath(const char* tag) {
 
 // Where the binary's standard output goes.
 enum class Sink { File, DevFull, Closed, BrokenPipe };
-// Where its standard input comes from: a file holding the input, or
-// something that cannot be read.
-enum class Source { File, Closed, Directory };
+// Where its standard input comes from: a file holding the input, a pipe it
+// is written into (no size to go by), or something that cannot be read.
+enum class Source { File, Pipe, Closed, Directory };
 
 inline Outcome runBinary(const std::vector<std::string>& args, const std::string& input,
                          Sink sink = Sink::File, Source source = Source::File) {
@@ -48,9 +48,16 @@ inline Outcome runBinary(const std::vector<std::string>& args, const std::string
     std::ofstream(in, std::ios::binary) << input;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    int inPipe[2] = {-1, -1};
     switch (source) {
         case Source::File:
             posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+            break;
+        case Source::Pipe:
+            if (pipe(inPipe) != 0) return {};
+            posix_spawn_file_actions_adddup2(&actions, inPipe[0], 0);
+            posix_spawn_file_actions_addclose(&actions, inPipe[0]);
+            posix_spawn_file_actions_addclose(&actions, inPipe[1]);
             break;
         case Source::Closed:
             posix_spawn_file_actions_addclose(&actions, 0);
@@ -84,6 +91,16 @@ inline Outcome runBinary(const std::vector<std::string>& args, const std::string
     pid_t pid;
     Outcome o;
     if (posix_spawn(&pid, INITFORM_BINARY, &actions, nullptr, argv.data(), environ) == 0) {
+        if (source == Source::Pipe) {
+            // Output goes to a file, so the child reads all of this.
+            close(inPipe[0]);
+            for (std::size_t done = 0; done < input.size();) {
+                const ssize_t n = write(inPipe[1], input.data() + done, input.size() - done);
+                if (n <= 0) break;
+                done += static_cast<std::size_t>(n);
+            }
+            close(inPipe[1]);
+        }
         int wstatus = 0;
         waitpid(pid, &wstatus, 0);
         o.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
