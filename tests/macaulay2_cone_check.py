@@ -15,9 +15,10 @@ from fractions import Fraction
 import math
 import os
 import random
-import shutil
 import subprocess
 import sys
+
+from skips import missing, skip
 
 # The real bases of the shared data, and the order they are bases in.
 REAL = [("cyclic6-dp-q.txt", "GRevLex"), ("katsura5-lex-q.txt", "Lex"), ("katsura3-monic-singular.txt", "GRevLex")]
@@ -184,9 +185,9 @@ def main():
     ap.add_argument("data")
     ap.add_argument("--ideals", type=int, default=60)
     ns = ap.parse_args()
-    if not shutil.which("M2"):
-        print("Macaulay2 is not installed: skipped")
-        return 0
+    why = missing(["M2"], ns.data)
+    if why:
+        return skip(why)
     r = random.Random(11)
     program = m2_program(random_cases(r, ns.ideals), ns.data, marked_sets(r, ns.ideals))
     run = subprocess.run(["M2", "--script", "/dev/stdin"], input=program, capture_output=True, text=True)

@@ -3,15 +3,16 @@
 TEST sections through check "Initform", and on the real bases 100 random
 weight vectors each, answered in one initialForms(L, W) call, against
 Macaulay2's own initial forms: leadTerm(1, f) in a ring ordered by
-Weights => w. Skips itself (exit 0, a notice) without Macaulay2.
+Weights => w. Skips itself (status 77, a skip to CTest) without Macaulay2 or the data.
 
 usage: macaulay2_interface_check.py INITFORM DATA_DIR
 """
 import os
 import random
-import shutil
 import subprocess
 import sys
+
+from skips import missing, skip
 
 BASES = ["katsura3-monic-singular.txt", "katsura5-lex-q.txt", "cyclic6-dp-q.txt"]
 PACKAGE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "interfaces", "macaulay2", "Initform.m2")
@@ -19,9 +20,9 @@ PACKAGE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "interf
 
 def main():
     binary, data = sys.argv[1], sys.argv[2]
-    if not shutil.which("M2"):
-        print("Macaulay2 is not installed: skipped")
-        return 0
+    why = missing(["M2"], data)
+    if why:
+        return skip(why)
     env = dict(os.environ, INITFORM=os.path.abspath(binary))
     program = [f'needsPackage("Initform", FileName => "{os.path.abspath(PACKAGE)}");', 'check "Initform";',
                'agree = 0;']

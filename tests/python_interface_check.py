@@ -47,6 +47,8 @@ def main():
     except ImportError:
         sympy = None
         print("SymPy is not importable: the SymPy round trips are skipped")
+    if not os.path.isdir(data):
+        print(f"the data folder {data} is absent: the round trips on the real bases are skipped")
     for name in BASES:
         path = os.path.join(data, name)
         if not os.path.exists(path):

@@ -11,9 +11,10 @@ import argparse
 import os
 import random
 import re
-import shutil
 import subprocess
 import sys
+
+from skips import missing, skip
 
 BASES = ["katsura5-lex-q.txt", "katsura3-monic-singular.txt", "cyclic6-dp-q.txt"]
 
@@ -45,9 +46,9 @@ def main():
     ap.add_argument("data")
     ap.add_argument("--vectors", type=int, default=6)
     ns = ap.parse_args()
-    if not shutil.which("Singular"):
-        print("Singular is not installed: skipped")
-        return 0
+    why = missing(["Singular"], ns.data)
+    if why:
+        return skip(why)
     r = random.Random(3)
     agreed = failed = 0
     for name in BASES:

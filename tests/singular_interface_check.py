@@ -4,7 +4,7 @@ real bases 100 random weight vectors each, answered in one
 initialFormsMany call, against Singular's own jet recipe
 f - jet(f, deg(f,w)-1, w); single calls, the cone, the walk, rational
 weights, the restored short, the errors, and that no temporary file stays.
-Skips itself (exit 0, a notice) without Singular.
+Skips itself (status 77, a skip to CTest) without Singular or the data.
 
 usage: singular_interface_check.py INITFORM DATA_DIR
 """
@@ -14,6 +14,8 @@ import shutil
 import subprocess
 import sys
 import tempfile
+
+from skips import missing, skip
 
 BASES = [("katsura3-monic-singular.txt", "dp"), ("katsura5-lex-q.txt", "lp"), ("cyclic6-dp-q.txt", "dp")]
 LIBRARY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "interfaces", "singular", "initform.lib")
@@ -26,9 +28,9 @@ def singular(script, env):
 
 def main():
     binary, data = sys.argv[1], sys.argv[2]
-    if not shutil.which("Singular"):
-        print("Singular is not installed: skipped")
-        return 0
+    why = missing(["Singular"], data)
+    if why:
+        return skip(why)
     scratch = tempfile.mkdtemp()
     env = dict(os.environ, INITFORM=os.path.abspath(binary), TMPDIR=scratch)
     r = random.Random(29)
