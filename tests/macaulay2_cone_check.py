@@ -5,8 +5,8 @@ of the real bases in the shared data, prints each as a document (leading
 term first), and computes its cone from the bounding vectors with Polyhedra
 (coneFromHData). initform's dimension, equations, lineality space and
 facets must be Macaulay2's, and its interior point must lie in the
-relative interior. Skips itself (exit 0, a notice) when Macaulay2 is not
-installed.
+relative interior. Skips itself (status 77, a skip to CTest) when Macaulay2
+or the data is missing.
 
 usage: macaulay2_cone_check.py INITFORM DATA_DIR [--ideals 60]
 """

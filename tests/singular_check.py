@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Compares --max and --min with Singular on real bases: for each polynomial
 f and weight vector w (of mixed signs), --max must print the terms of
-f - jet(f, deg(f,w)-1, w), and --min the same for -w. Skips itself (exit 0,
-a notice) when Singular is not installed. Prints how many initial forms
+f - jet(f, deg(f,w)-1, w), and --min the same for -w. Skips itself (status
+77, a skip to CTest) when Singular or the data is missing. Prints how many initial forms
 agreed.
 
 usage: singular_check.py INITFORM DATA_DIR [--vectors 6]
