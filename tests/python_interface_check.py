@@ -7,6 +7,7 @@ The SymPy part skips itself where SymPy is not importable.
 
 usage: python_interface_check.py INITFORM DATA_DIR
 """
+import fractions
 import os
 import random
 import shutil
@@ -24,6 +25,52 @@ def sympy_initial(poly, gens, w):
     top = max(sum(a * b for a, b in zip(e, w)) for e, _ in terms)
     return sum((c * sympy.prod(g ** a for g, a in zip(gens, e)) for e, c in terms
                 if sum(a * b for a, b in zip(e, w)) == top), sympy.Integer(0))
+
+
+def check_hostile(initform, check, sympy):
+    """Hostile names, weights, primes and rules: each is refused or answered
+    as data, nothing the caller passes runs, and no process is left behind."""
+    scratch = tempfile.mkdtemp()
+    marker = os.path.join(scratch, "ran")
+    if sympy is not None:
+        x, y = sympy.symbols("x y")
+        evil = sympy.Symbol(f"__import__('os').mkdir({marker!r})")
+        check("a hostile name is data", initform.initial_forms([evil ** 2 + y], [1, 1], gens=[evil, y]) == [evil ** 2])
+        v0 = sympy.Symbol("v0")
+        check("names cannot collide", initform.initial_forms([x ** 3 + v0 ** 2], [1, 1], gens=[x, v0]) == [x ** 3])
+    refused = [("a weight with a line end", lambda: initform.initial_forms(["x+y"], ["1\n", 1])),
+               ("a weight that is code", lambda: initform.initial_forms(["x+y"], [f"1;open({marker!r},'w')", 1])),
+               ("a weight that is a bool", lambda: initform.initial_forms(["x+y"], [True, 1])),
+               ("a prime that is code", lambda: initform.initial_forms(["x"], [1], valuation=f"2; touch {marker}")),
+               ("a rule typo in the cone", lambda: initform.groebner_cone(["x-y"], rule="minimum")),
+               ("a rule typo in the walk", lambda: initform.next_weight(["x-y"], [1, 0], [0, 1], rule="minimum")),
+               ("a session's weight with a line end", lambda: initform.Session(["x"], ["x"]).initial_forms(["1\n2"]))]
+    for name, call in refused:
+        try:
+            call()
+            check(name, False)
+        except ValueError:
+            check(name, True)
+    check("nothing ran", not os.path.exists(marker))
+    # A killed child: InputError, and the child reaped.
+    session = initform.Session(["x^2+y"], ["x", "y"])
+    session._proc.kill()
+    try:
+        session.initial_forms([1, 1])
+        check("a killed child", False)
+    except initform.InputError:
+        check("a killed child", session._proc.returncode is not None)
+    # A dropped session ends its process.
+    session = initform.Session(["x^2+y"], ["x", "y"])
+    check("a session answers", session.initial_forms([1, 1]) == ["x^2"])
+    proc = session._proc
+    del session
+    import gc
+    gc.collect()
+    check("a dropped session ends its process", proc.returncode is not None)
+    check("the walk reaches a fraction target as given",
+          initform.next_weight(["x-y^2", "z^3-y^2"], [2, 1, 9], [20, "1/2", 2], "xyz") == [20, fractions.Fraction(1, 2), 2])
+    shutil.rmtree(scratch, ignore_errors=True)
 
 
 def main():
@@ -97,6 +144,7 @@ def main():
         check("session error", False)
     except initform.InputError as e:
         check("session error", "Dimension" in str(e))
+    check_hostile(initform, check, sympy)
     # An offline install, without build isolation.
     import importlib.util
     if not importlib.util.find_spec("pip") or not importlib.util.find_spec("wheel"):

@@ -13,6 +13,11 @@ answers are strings, or SymPy expressions for SymPy input. Weights are
 ints, Fractions or strings such as "1/3". The binary is found through the
 environment variable INITFORM, or else on PATH. Every run computes exactly
 (--exact). A message of initform's raises InputError, a ValueError.
+
+Nothing passed in, and nothing initform prints, is ever run as code: the
+binary gets its arguments as a list, weights, primes and rules are checked
+first, SymPy input is written over stand-in names (by position), and SymPy
+answers are built from the parsed terms over the caller's own symbols.
 """
 import dataclasses
 import fractions
@@ -20,10 +25,13 @@ import os
 import re
 import shutil
 import subprocess
+import weakref
 
 __all__ = ["InputError", "Session", "Cone", "initial_forms", "groebner_cone", "next_weight", "read_document"]
 
 RULES = {"max": ["--max"], "min": ["--min"], "classic": []}
+CONE_RULES = {"max": [], "min": ["--min"]}
+_NUMBER = re.compile(r"-?[0-9]+(/[0-9]+)?")
 
 
 class InputError(ValueError):
@@ -61,13 +69,24 @@ def _is_sympy(x):
     return type(x).__module__.startswith("sympy")
 
 
+def _weight(x):
+    """One weight as initform reads it: an integer or p/q, nothing else."""
+    if isinstance(x, bool):
+        raise ValueError(f"a weight must be an integer or a fraction, not {x!r}")
+    if isinstance(x, int):
+        return str(x)
+    if isinstance(x, fractions.Fraction):
+        return str(x)
+    if _is_sympy(x) and getattr(x, "is_Rational", False):
+        return str(fractions.Fraction(int(x.p), int(x.q)))
+    if isinstance(x, str) and _NUMBER.fullmatch(x.strip(" ")):
+        return x.strip(" ")
+    raise ValueError(f"a weight must be an integer or a fraction such as '1/3', not {x!r}")
+
+
 def _weights(w):
     """A weight vector as initform reads it: '(1,-1/2,3)'."""
-    def one(x):
-        if isinstance(x, fractions.Fraction) or _is_sympy(x):
-            return str(fractions.Fraction(str(x)))
-        return str(x).strip()
-    return "(" + ",".join(one(x) for x in w) + ")"
+    return "(" + ",".join(_weight(x) for x in w) + ")"
 
 
 class _Basis:
@@ -85,11 +104,14 @@ class _Basis:
             self.symbols = list(gens) if gens else sorted(set().union(*(sympy.sympify(p).free_symbols for p in polys)),
                                                             key=str)
             self.symbols = [sympy.Symbol(g) if isinstance(g, str) else g for g in self.symbols]
-            texts = [self._canonical(sympy.Poly(p, *self.symbols), order) for p in polys]
+            # Stand-in names by position: no name of the caller's reaches the
+            # document, and none can collide with another.
+            names = [f"v{k}" for k in range(len(self.symbols))]
+            texts = [self._canonical(sympy.Poly(p, *self.symbols), names, order) for p in polys]
         else:
             texts = [str(p) for p in polys]
             self.symbols = None
-        names = [str(g) for g in gens] if gens else self._names(texts)
+            names = [str(g) for g in gens] if gens else self._names(texts)
         self.names = names
         self.document = ("Q[" + ",".join(names) + "]{" + ",".join(texts) + "}").encode()
 
@@ -104,13 +126,14 @@ class _Basis:
         return names
 
     @staticmethod
-    def _canonical(poly, order):
-        """A SymPy Poly as canonical text, its leading term first."""
+    def _canonical(poly, names, order):
+        """A SymPy Poly as canonical text over the stand-in names, its
+        leading term first."""
         terms = poly.terms(order=order) if order else poly.terms()
         parts = []
         for exponents, c in terms:
-            factors = [f"{name}^{e}" if e > 1 else str(name) for name, e in zip(poly.gens, exponents) if e]
-            coeff = str(c)
+            factors = [f"{name}^{e}" if e > 1 else name for name, e in zip(names, exponents) if e]
+            coeff = str(fractions.Fraction(int(c.p), int(c.q)))
             if not factors:
                 parts.append(coeff)
             elif coeff in ("1", "-1"):
@@ -119,18 +142,36 @@ class _Basis:
                 parts.append(coeff + "*" + "*".join(factors))
         return "+".join(parts).replace("+-", "-") or "0"
 
+    def _expression(self, text):
+        """A canonical answer as a SymPy expression: each term parsed into
+        a Rational times powers of the caller's symbols, by position."""
+        import sympy
+        position = {name: k for k, name in enumerate(self.names)}
+        total = sympy.Integer(0)
+        for sign, body in re.findall(r"([+-]?)([^+-]+)", text):
+            term = sympy.Integer(-1 if sign == "-" else 1)
+            for factor in body.split("*"):
+                name, _, exponent = factor.partition("^")
+                if _NUMBER.fullmatch(name):
+                    q = fractions.Fraction(name)
+                    term *= sympy.Rational(q.numerator, q.denominator)
+                elif name in position and (not exponent or exponent.isdigit()):
+                    term *= self.symbols[position[name]] ** int(exponent or 1)
+                else:
+                    raise InputError(f"initform printed a term it cannot have: {body!r}")
+            total += term
+        return total
+
     def back(self, forms):
         """Answers as the caller's kind of objects. Many answers share
         polynomials: each distinct text becomes a SymPy expression once."""
         if not self.sympy:
             return forms
-        import sympy
         if not hasattr(self, "_parsed"):
             self._parsed = {}
-            self._local = {str(s): s for s in self.symbols}
         for f in forms:
             if f not in self._parsed:
-                self._parsed[f] = sympy.sympify(f.replace("^", "**"), locals=self._local)
+                self._parsed[f] = self._expression(f)
         return [self._parsed[f] for f in forms]
 
 
@@ -148,11 +189,20 @@ def _forms(out):
     return [line[:-1] if line.endswith(",") else line for line in out.splitlines()]
 
 
+def _rule(rule, rules=RULES):
+    """The switches of a rule, which must be one of `rules`."""
+    if not isinstance(rule, str) or rule not in rules:
+        raise ValueError(f"rule must be one of {', '.join(rules)}, not {rule!r}")
+    return rules[rule]
+
+
 def _switches(rule, valuation):
-    if rule not in RULES:
-        raise ValueError(f"rule must be one of {', '.join(RULES)}, not {rule!r}")
-    switches = ["--exact", "--lenient"] + RULES[rule]
+    switches = ["--exact", "--lenient"] + _rule(rule)
     if valuation is not None:
+        if isinstance(valuation, str) and re.fullmatch("[0-9]+", valuation):
+            valuation = int(valuation)
+        if isinstance(valuation, bool) or not isinstance(valuation, int) or valuation < 2:
+            raise ValueError(f"valuation must be a prime, not {valuation!r}")
         switches += ["--valuation", str(valuation)]
     return switches
 
@@ -166,6 +216,29 @@ def initial_forms(polys, weights, gens=None, rule="max", valuation=None):
     return basis.back(_forms(out))
 
 
+def _end(proc, vectors):
+    """Ends a session's process and reaps it: its vectors' pipe closed, it
+    reads to the end and exits. Returns what it said on standard error. Run
+    once, by close() or when the session is dropped."""
+    try:
+        os.close(vectors)
+    except OSError:
+        pass
+    for stream in (proc.stdin, proc.stdout):
+        if stream and not stream.closed:
+            stream.close()
+    try:
+        proc.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        proc.wait()
+    said = b""
+    if proc.stderr and not proc.stderr.closed:
+        said = proc.stderr.read()
+        proc.stderr.close()
+    return said.decode(errors="replace").strip()
+
+
 class Session:
     """One initform process for one basis and many weight vectors, each
     answered before the next is sent:
@@ -173,27 +246,50 @@ class Session:
         with initform.Session(polys) as s:
             for w in walk:
                 forms = s.initial_forms(w)
+
+    A session dropped without close() still ends its process.
     """
 
     def __init__(self, polys, gens=None, rule="max", valuation=None):
         self._basis = _Basis(polys, gens)
-        read_end, self._vectors = os.pipe()
-        self._proc = subprocess.Popen([_binary(), "--weights", f"/dev/fd/{read_end}"] + _switches(rule, valuation),
-                                      stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                                      pass_fds=(read_end,))
-        os.close(read_end)
-        self._proc.stdin.write(self._basis.document)
-        self._proc.stdin.close()
+        switches = _switches(rule, valuation)
+        read_end, vectors = os.pipe()
+        try:
+            self._proc = subprocess.Popen([_binary(), "--weights", f"/dev/fd/{read_end}"] + switches,
+                                          stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                          pass_fds=(read_end,))
+        except BaseException:
+            os.close(vectors)
+            raise
+        finally:
+            os.close(read_end)
+        self._vectors = vectors
+        self._finalizer = weakref.finalize(self, _end, self._proc, vectors)
+        try:
+            self._proc.stdin.write(self._basis.document)
+            self._proc.stdin.close()
+        except OSError:
+            self._failed()
+
+    def _failed(self):
+        """The process has ended: reaped, and said as InputError."""
+        said = self._finalizer()
+        raise InputError(said or f"initform ended with status {self._proc.returncode}")
 
     def initial_forms(self, weights):
         """The initial forms under one more weight vector."""
-        os.write(self._vectors, (_weights(weights) + "\n").encode())
+        line = (_weights(weights) + "\n").encode()  # checked first: no line end inside
+        if not self._finalizer.alive:
+            raise InputError("the session is closed")
+        try:
+            os.write(self._vectors, line)
+        except OSError:
+            self._failed()
         forms = []
         while True:
             line = self._proc.stdout.readline().decode()
             if not line:
-                self.close()
-                raise InputError("initform ended")
+                self._failed()
             if line.startswith(("Bad input:", "Dimension of standard input", "Need argument")):
                 self.close()
                 raise InputError(line.strip())
@@ -204,12 +300,7 @@ class Session:
 
     def close(self):
         """Ends the process; its exit status."""
-        if self._vectors is not None:
-            os.close(self._vectors)
-            self._vectors = None
-            self._proc.stdout.close()
-            self._proc.wait()
-            self._proc.stderr.close()
+        self._finalizer()
         return self._proc.returncode
 
     def __enter__(self):
@@ -221,15 +312,17 @@ class Session:
 
 
 def _vector(line):
-    return [int(x) for x in line[line.index("(") + 1:line.rindex(")")].split(",")]
+    """The numbers of "(a,b,c)": ints, or Fractions where initform wrote p/q."""
+    return [fractions.Fraction(x) if "/" in x else int(x) for x in line[line.index("(") + 1:line.rindex(")")].split(",")]
 
 
 def groebner_cone(polys, gens=None, rule="max", order=None):
     """The Gröbner cone of a marked basis: each polynomial's first term (for
     SymPy input, its leading term in `order`, or a GroebnerBasis's own) is
     marked. rule "min" gives the cone of the smallest degree."""
+    switches = _rule(rule, CONE_RULES)
     basis = _Basis(polys, gens, order)
-    out = _run(["--cone", "--lenient"] + (["--min"] if rule == "min" else []), basis.document)
+    out = _run(["--cone", "--lenient"] + switches, basis.document)
     cone = Cone(0, [], [], [], [])
     for line in out.splitlines():
         label, _, rest = line.partition(" ")
@@ -244,8 +337,7 @@ def groebner_cone(polys, gens=None, rule="max", order=None):
 
 def next_weight(polys, w, target, gens=None, rule="max", order=None):
     """The walk's step: the last point of the segment from w (in the cone of
-    the marked basis) to target that stays in the cone, as a list of ints."""
-    basis = _Basis(polys, gens, order)
-    out = _run([_weights(w), "--toward", _weights(target), "--lenient"] + (["--min"] if rule == "min" else []),
-               basis.document)
-    return _vector(out)
+    the marked basis) to target that stays in the cone, as a list of ints;
+    the target itself, as given, when the whole segment stays in the cone."""
+    args = [_weights(w), "--toward", _weights(target), "--lenient"] + _rule(rule, CONE_RULES)
+    return _vector(_run(args, _Basis(polys, gens, order).document))
