@@ -9,8 +9,10 @@ usage: macaulay2_interface_check.py INITFORM DATA_DIR
 """
 import os
 import random
+import shutil
 import subprocess
 import sys
+import tempfile
 
 from skips import missing, skip
 
@@ -23,9 +25,20 @@ def main():
     why = missing(["M2"], data)
     if why:
         return skip(why)
-    env = dict(os.environ, INITFORM=os.path.abspath(binary))
-    program = [f'needsPackage("Initform", FileName => "{os.path.abspath(PACKAGE)}");', 'check "Initform";',
-               'agree = 0;']
+    # Temporary files in a folder whose name has a blank: every call must
+    # still work, and leave nothing behind there.
+    scratch = tempfile.mkdtemp()
+    tmpdir = os.path.join(scratch, "my dir")
+    os.mkdir(tmpdir)
+    env = dict(os.environ, INITFORM=os.path.abspath(binary), TMPDIR=tmpdir)
+    load = f'needsPackage("Initform", FileName => "{os.path.abspath(PACKAGE)}");'
+    # The package's own TEST sections (Macaulay2's check cannot itself run
+    # in a folder whose name has a blank).
+    checked = subprocess.run(["M2", "--script", "/dev/stdin"], input=load + '\ncheck "Initform";\n',
+                             capture_output=True, text=True, env=dict(os.environ, INITFORM=os.path.abspath(binary)))
+    if checked.returncode != 0:
+        print(checked.stdout[-2000:], checked.stderr[-2000:])
+    program = [load, 'agree = 0;']
     r = random.Random(29)
     for name in BASES:
         text = open(os.path.join(data, name)).read().replace("\n", "")
@@ -43,7 +56,11 @@ def main():
     run = subprocess.run(["M2", "--script", "/dev/stdin"], input="\n".join(program) + "\n", capture_output=True,
                          text=True, env=env)
     agreed = [int(line.split()[1]) for line in run.stdout.splitlines() if line.startswith("agree ")]
-    ok = run.returncode == 0 and agreed == [300]
+    left = os.listdir(tmpdir) + [f for f in os.listdir(scratch) if f != "my dir"]
+    shutil.rmtree(scratch, ignore_errors=True)
+    if left:
+        print("left behind:", left)
+    ok = checked.returncode == 0 and run.returncode == 0 and agreed == [300] and not left
     if not ok:
         print(run.stdout[-2000:], run.stderr[-2000:])
     print(f"check \"Initform\" and {agreed[0] if agreed else 0} of 300 answers agree with leadTerm")

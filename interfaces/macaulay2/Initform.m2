@@ -12,14 +12,7 @@ export {"initialForms", "groebnerCone", "nextWeight", "Rule", "Valuation",
     "Dimension", "Equations", "Lineality", "Facets", "Interior"}
 
 -- The initform binary: the environment variable INITFORM, or else on PATH.
-initformProgram = () -> (
-    path := getenv "INITFORM";
-    if path == "" then findProgram("initform", "initform --version")
-    else (
-        cut := regex("[^/]*$", path);
-        dir := substring(0, first first cut, path);
-        name := substring(first first cut, path);
-        findProgram(name, name | " --version", AdditionalPaths => if dir == "" then {} else {dir})))
+initformBinary = () -> (path := getenv "INITFORM"; if path == "" then "initform" else path)
 
 -- The polynomials of L, a List of RingElements, an Ideal or a Matrix.
 polynomialsOf = L -> (
@@ -27,34 +20,80 @@ polynomialsOf = L -> (
     else if instance(L, Matrix) then flatten entries L
     else toList L)
 
--- A weight vector as initform reads it, quoted for the shell: '(1,-1/2)'.
-weightText = w -> "'(" | demark(",", apply(w, x -> toString x)) | ")'"
+-- A text quoted for the shell: between single quotes, each quote inside
+-- escaped. Nothing a caller passes reaches the shell otherwise.
+shellQuote = s -> "'" | replace("'", "'\\\\''", s) | "'"
 
--- Runs initform with these arguments on the polynomials of L: its output,
--- or an error carrying its message.
-runInitform = (L, args) -> (
+-- A weight vector as initform reads it, '(1,-1/2)': each weight must be a
+-- number (ZZ or QQ), checked before anything runs.
+weightText = w -> (
+    if not instance(w, List) then error "initform: a weight vector must be a List of numbers (ZZ or QQ)";
+    "(" | demark(",", apply(w, x -> (
+        if instance(x, ZZ) or instance(x, QQ) then toString x
+        else error("initform: a weight must be a number (ZZ or QQ), not " | toString x)))) | ")")
+
+-- The stand-in name of variable i: the document is written over these,
+-- by position, so no name of the ring reaches initform and none collide.
+standIn = i -> "v" | toString i
+
+-- A polynomial as canonical text over the stand-in names, from its terms.
+polynomialText = f -> (
+    terms := apply(listForm f, (e, c) -> (
+        factors := select(apply(#e, i -> if e#i == 0 then null else if e#i == 1 then standIn i
+                                         else standIn i | "^" | toString e#i), t -> t =!= null);
+        coefficient := toString c;
+        if #factors == 0 then coefficient
+        else if coefficient == "1" then demark("*", factors)
+        else if coefficient == "-1" then "-" | demark("*", factors)
+        else coefficient | "*" | demark("*", factors)));
+    if #terms == 0 then "0" else concatenate apply(#terms, k -> if k > 0 and terms#k#0 != "-" then "+" | terms#k else terms#k))
+
+-- Runs initform with these arguments (already checked and quoted) on the
+-- polynomials of L: its output, or an error carrying its message. Every
+-- path it names is quoted for the shell. The files of `owned` are removed
+-- with the run's own, whatever the outcome.
+runInitform = (L, args, owned) -> (
     R := ring first L;
     document := temporaryFileName();
-    document << "Q[" | demark(",", toString \ gens R) | "]{" | demark(",", toString \ L) | "}" << close;
-    r := runProgram(initformProgram(), args | " --lenient < " | document, RaiseError => false);
-    removeFile document;
-    if r#"return value" != 0 then (
-        said := lines r#"output";
-        error("initform: " | (if #said > 0 then last said else r#"error")));
-    r#"output")
+    output := temporaryFileName();
+    document << "Q[" | demark(",", apply(#(gens R), standIn)) | "]{" | demark(",", apply(L, polynomialText)) | "}" << close;
+    status := run(shellQuote initformBinary() | " " | args | " --lenient < " | shellQuote document
+                  | " > " | shellQuote output | " 2>&1");
+    out := if fileExists output then get output else "";
+    scan({document, output} | owned, f -> if fileExists f then removeFile f);
+    if status != 0 then (
+        said := lines out;
+        error("initform: " | (if #said > 0 then last said else "the run failed with status " | toString(status // 256))));
+    out)
+
+-- A decimal integer's value, read digit by digit (never evaluated).
+digitsValue = s -> (
+    if not match("^[0-9]+$", s) then error("initform: not a number: " | s);
+    fold((n, c) -> 10 * n + (first utf8 c - 48), 0, characters s))
+-- A number as initform prints it: an integer or p/q.
+numberValue = s -> (
+    parts := separate("/", s);
+    if #parts == 2 then digitsValue parts#0 / digitsValue parts#1 else digitsValue s)
+
+-- A canonical answer as a ring element of R: each term parsed into its
+-- coefficient times powers of R's variables, found by position.
+parsePolynomial = (R, text) -> (
+    sum(select("[+-]?[^+-]+", text), term -> (
+        sign := if term#0 == "-" then -1 else 1;
+        if term#0 == "-" or term#0 == "+" then term = substring(1, term);
+        product(separate("\\*", term), factor -> (
+            if match("^[0-9]", factor) then numberValue factor
+            else (
+                parts := separate("\\^", factor);
+                i := digitsValue substring(1, parts#0);
+                if factor#0 != "v" or i >= #(gens R) then error("initform: an unexpected factor " | factor);
+                (gens R)#i ^ (if #parts == 2 then digitsValue parts#1 else 1)))) * sign * 1_R)))
 
 -- Answer lines as ring elements of R: each distinct polynomial is parsed
--- once, all in one call of value, as the values of a function whose
--- parameters are the ring's variables, so that no global symbol changes.
--- (Many answers share polynomials: over cyclic(6), 2336 of 45000 differ.)
+-- once. (Many answers share polynomials: over cyclic(6), 2336 of 45000 differ.)
 ringElements = (R, texts) -> (
-    distinct := unique texts;
-    names := apply(#(gens R), i -> "ifv" | toString i);
-    body := demark(",", distinct);
-    scan(#names, i -> body = replace("\\b" | toString (gens R)#i | "\\b", names#i, body));
-    parsed := (value("(" | demark(",", names) | ") -> {" | body | "}")) toSequence gens R;
-    byText := hashTable apply(#distinct, i -> distinct#i => parsed#i);
-    apply(texts, t -> promote(byText#t, R)))
+    byText := hashTable apply(unique texts, t -> t => parsePolynomial(R, t));
+    apply(texts, t -> byText#t))
 
 -- The answers of a run, one List of ring elements per weight vector: each
 -- answer ends with a line without a trailing ','.
@@ -69,36 +108,46 @@ ruleSwitch = rule -> (
     if rule === "max" then " --max" else if rule === "min" then " --min" else if rule === "classic" then ""
     else error "initform: Rule must be \"max\", \"min\" or \"classic\"")
 
+-- The rule of the cone and the walk: the largest degree, or the smallest.
+coneRuleSwitch = rule -> (
+    if rule === "max" then "" else if rule === "min" then " --min"
+    else error "initform: Rule must be \"max\" or \"min\"")
+
+valuationSwitch = p -> (
+    if p === null then ""
+    else if instance(p, ZZ) and isPrime p then " --valuation " | toString p
+    else error "initform: Valuation must be a prime integer (ZZ)")
+
 initialForms = method(Options => {Rule => "max", Valuation => null})
 initialForms(List, List) := o -> (L, w) -> (
     L = polynomialsOf L;
     if #L == 0 then return {};
     R := ring first L;
-    args := " --exact" | ruleSwitch o.Rule | (if o.Valuation === null then "" else " --valuation " | toString o.Valuation);
+    args := " --exact" | ruleSwitch o.Rule | valuationSwitch o.Valuation;
     if #w > 0 and all(w, v -> instance(v, List)) then (
         -- Many vectors: one run over one reading of the basis.
+        texts := apply(w, weightText);
         vectors := temporaryFileName();
-        vectors << concatenate apply(w, v -> "(" | demark(",", apply(v, x -> toString x)) | ")\n") << close;
-        out := runInitform(L, "--weights " | vectors | args);
-        removeFile vectors;
-        answersOf(R, out))
-    else first answersOf(R, runInitform(L, weightText w | args)))
+        vectors << concatenate apply(texts, t -> t | "\n") << close;
+        answersOf(R, runInitform(L, "--weights " | shellQuote vectors | args, {vectors})))
+    else first answersOf(R, runInitform(L, shellQuote weightText w | args, {})))
 initialForms(Ideal, List) := o -> (I, w) -> initialForms(polynomialsOf I, w, o)
 initialForms(Matrix, List) := o -> (M, w) -> initialForms(polynomialsOf M, w, o)
 
--- The vector of a line "label (a,b,c)".
+-- The vector of a line "label (a,b,c)", its numbers integers or p/q.
 vectorOf = line -> (
     start := first first regex("\\(", line);
-    value("{" | substring(start + 1, #line - start - 2, line) | "}"))
+    apply(separate(",", substring(start + 1, #line - start - 2, line)),
+          x -> if x#0 == "-" then -numberValue substring(1, x) else numberValue x))
 
 groebnerCone = method(Options => {Rule => "max"})
 groebnerCone List := o -> L -> (
     L = polynomialsOf L;
-    out := runInitform(L, "--cone" | (if o.Rule === "min" then " --min" else ""));
+    out := runInitform(L, "--cone" | coneRuleSwitch o.Rule, {});
     ls := lines out;
     labelled := label -> apply(select(ls, l -> match("^" | label | " ", l)), vectorOf);
     hashTable {
-        Dimension => value last separate(" ", first ls),
+        Dimension => digitsValue last separate(" ", first ls),
         Equations => labelled "equation",
         Lineality => labelled "lineality",
         Facets => labelled "facet",
@@ -109,8 +158,8 @@ groebnerCone Matrix := o -> M -> groebnerCone(polynomialsOf M, o)
 nextWeight = method(Options => {Rule => "max"})
 nextWeight(List, List, List) := o -> (L, w, target) -> (
     L = polynomialsOf L;
-    out := runInitform(L, weightText w | " --toward " | weightText target | (if o.Rule === "min" then " --min" else ""));
-    vectorOf first lines out)
+    args := shellQuote weightText w | " --toward " | shellQuote weightText target | coneRuleSwitch o.Rule;
+    vectorOf first lines runInitform(L, args, {}))
 nextWeight(Ideal, List, List) := o -> (I, w, target) -> nextWeight(polynomialsOf I, w, target, o)
 
 beginDocumentation()
@@ -255,4 +304,25 @@ TEST ///
     assert(try (initialForms({x}, {1,2,3}); false) else true);
     assert(try (nextWeight({y^2-x}, {10,1}, {1,1}); false) else true);
     assert(try (initialForms({x}, {1,1}, Rule => "largest"); false) else true);
+///
+
+TEST ///
+    -- Nothing a caller passes runs: weights and primes are checked, rules
+    -- too, and the document is written over stand-in names by position.
+    marker := temporaryFileName();
+    R = QQ[x,y];
+    assert(try (initialForms({x^2+y}, {1,1}, Valuation => "2; touch " | marker); false) else true);
+    assert(try (initialForms({x^2+y}, {1,1}, Valuation => 4); false) else true);
+    assert(try (initialForms({x^2+y}, {"1)'; touch " | marker | "; echo '(", 1}); false) else true);
+    assert(try (groebnerCone({x-y}, Rule => "minimum"); false) else true);
+    assert(try (nextWeight({x-y}, {1,0}, {0,1}, Rule => "minimum"); false) else true);
+    assert(not fileExists marker);
+    S = QQ[x,v0];
+    assert(initialForms({x^3+v0^2}, {1,1}) == {x^3});
+    T = QQ[a_(1,1)..a_(2,2)];
+    assert(initialForms({a_(1,1)^2+a_(2,2)}, {1,1,1,1}) == {a_(1,1)^2});
+    U = QQ[x,y,z];
+    -- A target within the cone comes back as given; vectors of any size.
+    assert(nextWeight({y^2-x, z^3-x}, {1,1,10}, {1/2,1,20}) == {1/2,1,20});
+    assert(nextWeight({y^2-x, z^3-x}, {1,1,10}, {10000000000,1,1}) == {2222222222,1111111111,11111111109});
 ///
