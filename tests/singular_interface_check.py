@@ -31,8 +31,15 @@ def main():
     why = missing(["Singular"], data)
     if why:
         return skip(why)
+    # Temporary files in a folder whose name has a blank, beside which a
+    # file its first word names must survive; nothing may be left in either.
     scratch = tempfile.mkdtemp()
-    env = dict(os.environ, INITFORM=os.path.abspath(binary), TMPDIR=scratch)
+    tmpdir = os.path.join(scratch, "my dir")
+    os.mkdir(tmpdir)
+    bystander = os.path.join(scratch, "my")
+    open(bystander, "w").close()
+    marker = os.path.join(scratch, "ran")
+    env = dict(os.environ, INITFORM=os.path.abspath(binary), TMPDIR=tmpdir)
     r = random.Random(29)
     script = [f'LIB "{os.path.abspath(LIBRARY)}";', "int agree; int k; int j;"]
     for name, order in BASES:
@@ -56,9 +63,16 @@ def main():
                'F = initialForms(J, m, "classic"); F[1] == 0;',
                '"short"; short;',
                "ring t = 0, (x,y,z), dp; ideal G = y2-xz, xy-z, x2-y; list C = groebnerCone(G);",
-               "C[1] == 3 and nrows(C[2]) == 0 and C[3] == intmat(intvec(1,2,3), 1, 3) "
-               "and C[4] == intmat(intvec(-1,2,-1,2,-1,0), 2, 3);",
-               "ideal K = y2-x, z3-x; intvec a = 1,1,10; intvec b = 10,1,1; nextWeight(K, a, b) == intvec(2,1,9);"]
+               "bigintmat L[1][3] = 1,2,3; bigintmat Fa[2][3] = -1,2,-1,2,-1,0;",
+               "C[1] == 3 and nrows(C[2]) == 0 and C[3] == L and C[4] == Fa;",
+               "ideal K = y2-x, z3-x; intvec a = 1,1,10; intvec b = 10,1,1; bigintmat S[1][3] = 2,1,9;",
+               "nextWeight(K, a, b) == S;",
+               # Vectors of any size, and a fraction target reached as written.
+               'bigintmat B[1][3] = 2222222222,1111111111,11111111109;',
+               'nextWeight(K, "(1,1,10)", "(10000000000,1,1)") == B;',
+               'nextWeight(K, "(1,1,10)", "(1/2,1,20)") == "(1/2,1,20)";',
+               "ring c40 = 0, (x(1..40)), lp; ideal Ch; for (k = 1; k < 40; k++) { Ch[k] = x(k)-x(k+1)^2; }",
+               "list CC = groebnerCone(Ch); CC[1] == 40 and ncols(CC[5]) == 40;"]
     run = singular("\n".join(script), env)
     out = run.stdout.split()
     checks = {"agree": out[out.index("agree") + 1] == "300" if "agree" in out else False,
@@ -69,11 +83,19 @@ def main():
                           ('nextWeight(G, intvec(1,2,3), intvec(1,1));', "Dimension of standard input"),
                           ('nextWeight(G, intvec(10,1), intvec(1,1));', "is outside the cone"),
                           ('initialFormsMany(J, list(intvec(1,1), intvec(1,2,3)));', "Dimension of standard input"),
-                          ('initialForms(J, intvec(1,1), "largest");', "the rule must be")]:
+                          ('initialForms(J, intvec(1,1), "largest");', "the rule must be"),
+                          # Hostile weights, primes and rules: refused before anything runs.
+                          (f'initialForms(J, "(1,1)\'; touch {marker}; echo \'");', "weights must be written"),
+                          ('initialForms(J, "(1," + newline + "1)");', "weights must be written"),
+                          (f'initialForms(J, intvec(1,1), "max", "2; touch {marker}");', "must be a prime"),
+                          ('initialFormsMany(J, list(intvec(1,1)), "bogus");', "the rule must be"),
+                          ('groebnerCone(G, "minimum");', "the rule must be"),
+                          ('nextWeight(G, intvec(2,1), intvec(1,1), "minimum");', "the rule must be")]:
         ring = "ring s = 0, (x,y), dp; ideal J = x+y; ideal G = x-y2;"
         got = singular(f'LIB "{os.path.abspath(LIBRARY)}"; {ring} {call}', env)
         checks[message] = message in got.stdout + got.stderr
-    checks["no temporary file stays"] = os.listdir(scratch) == []
+    checks["nothing ran"] = not os.path.exists(marker)
+    checks["no temporary file stays"] = os.listdir(tmpdir) == [] and sorted(os.listdir(scratch)) == ["my", "my dir"]
     shutil.rmtree(scratch, ignore_errors=True)
     failed = [name for name, ok in checks.items() if not ok]
     for name in failed:
