@@ -57,7 +57,7 @@ void writeAsRead(Writer& w, const ReadVector& v) {
     w.put(')');
 }
 
-// The bounding vectors of the document on `in`, or nullopt after reporting why there are none.
+// The bounding vectors of the document, or nullopt after reporting why there are none.
 std::optional<std::vector<SparseVector>> readMarkedBasis(const Document& d, const Options& o, Diagnostics& diag) {
     try {
         return boundingVectors(d, o.smallest);

@@ -27,15 +27,27 @@ Magnitude skipToDigits(std::string_view text) {
     return m;
 }
 
-std::int64_t readNumber64(std::string_view text) {
-    const Magnitude m = skipToDigits(text);
-    const std::uint64_t limit = limitOf(m);  // beyond it the value is clamped
+namespace {
+
+// The digits of a strtol-style number as a magnitude, up to the limit of
+// its sign; nullopt once they pass it.
+std::optional<std::uint64_t> magnitudeOf(std::string_view text, const Magnitude& m) {
+    const std::uint64_t limit = limitOf(m);
     std::uint64_t value = 0;
     for (std::size_t i = m.digits; i < text.size() && isDigit(text[i]); ++i) {
         const auto digit = static_cast<std::uint64_t>(text[i] - '0');
         // Tested before multiplying, so that the product never wraps.
-        value = value > (limit - digit) / 10 ? limit : value * 10 + digit;
+        if (value > (limit - digit) / 10) return std::nullopt;
+        value = value * 10 + digit;
     }
+    return value;
+}
+
+}  // namespace
+
+std::int64_t readNumber64(std::string_view text) {
+    const Magnitude m = skipToDigits(text);
+    const std::uint64_t value = magnitudeOf(text, m).value_or(limitOf(m));  // beyond the limit: clamped
     return static_cast<std::int64_t>(m.negative ? 0 - value : value);
 }
 
@@ -45,14 +57,9 @@ std::int32_t readNumber(std::string_view text) {
 
 std::optional<std::int64_t> readExact64(std::string_view text) {
     const Magnitude m = skipToDigits(text);
-    const std::uint64_t limit = limitOf(m);
-    std::uint64_t value = 0;
-    for (std::size_t i = m.digits; i < text.size() && isDigit(text[i]); ++i) {
-        const auto digit = static_cast<std::uint64_t>(text[i] - '0');
-        if (value > (limit - digit) / 10) return std::nullopt;
-        value = value * 10 + digit;
-    }
-    return static_cast<std::int64_t>(m.negative ? 0 - value : value);
+    const std::optional<std::uint64_t> value = magnitudeOf(text, m);
+    if (!value) return std::nullopt;
+    return static_cast<std::int64_t>(m.negative ? 0 - *value : *value);
 }
 
 }  // namespace initform

@@ -20,7 +20,7 @@ namespace initform {
 
 namespace {
 
-constexpr std::string_view kNeedVector = "Need argument: exponentvector.";
+constexpr std::string_view kNeedExponentVector = "Need argument: exponentvector.";
 constexpr std::string_view kNeedWeightsFile = "Need argument: weights file.";
 constexpr std::string_view kNeedTarget = "Need argument: target vector.";
 constexpr std::string_view kNeedPrime = "Need argument: valuation prime.";
@@ -56,7 +56,7 @@ int answerValued(const Options& o, const InputSource& in, Diagnostics& diag) {
 int dispatch(const Options& o, const InputSource& in, Diagnostics& diag) {
     switch (o.action) {
         case Options::Action::MissingVector:
-            diag.line(kNeedVector);
+            diag.line(kNeedExponentVector);
             return 255;
         case Options::Action::MissingWeightsFile:
             diag.line(kNeedWeightsFile);

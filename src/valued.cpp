@@ -24,33 +24,34 @@ std::int64_t timesDivides(mpz_class z, const Prime& prime) {
     return static_cast<std::int64_t>(mpz_remove(z.get_mpz_t(), z.get_mpz_t(), prime.value.get_mpz_t()));
 }
 
+// The remainder mod p (of 64 bits) of the number written by `digits`, read
+// `chunk` digits at a time in the unsigned type Wide, which must hold
+// p * 10^chunk.
+template <std::size_t chunk, class Wide>
+std::uint64_t remainderOf(std::string_view digits, std::uint64_t p) {
+    std::uint64_t rest = 0;
+    for (std::size_t i = 0; i < digits.size(); i += chunk) {
+        const std::size_t n = std::min(chunk, digits.size() - i);
+        std::uint64_t value = 0;
+        Wide scale = 1;
+        for (std::size_t k = 0; k < n; ++k, scale *= 10) value = value * 10 + static_cast<std::uint64_t>(digits[i + k] - '0');
+        rest = static_cast<std::uint64_t>((static_cast<Wide>(rest) * scale + value) % p);
+    }
+    return rest;
+}
+
 // The valuation of the number written by `digits`; nullopt for 0. Most
-// numbers are told apart by their remainder mod P alone, read 18 digits
-// at a time, or by having fewer digits than P.
+// numbers are told apart by their remainder mod P alone, read in chunks
+// (of 9 digits in 64 bits for a P below 2^32, else of 18 in 128 bits), or
+// by having fewer digits than P.
 std::optional<std::int64_t> valuationOf(std::string_view digits, const Prime& prime) {
     const std::size_t first = digits.find_first_not_of('0');
     if (first == npos) return std::nullopt;
     digits.remove_prefix(first);
-    if (prime.small != 0 && prime.small < (std::uint64_t{1} << 32)) {
-        // rest < 2^32 and a chunk of 9 digits: rest * 10^9 + chunk < 2^62.
-        std::uint64_t rest = 0;
-        for (std::size_t i = 0; i < digits.size(); i += 9) {
-            const std::size_t n = std::min<std::size_t>(9, digits.size() - i);
-            std::uint64_t chunk = 0;
-            std::uint64_t scale = 1;
-            for (std::size_t k = 0; k < n; ++k, scale *= 10) chunk = chunk * 10 + static_cast<std::uint64_t>(digits[i + k] - '0');
-            rest = (rest * scale + chunk) % prime.small;
-        }
-        if (rest != 0) return 0;
-    } else if (prime.small != 0) {
-        std::uint64_t rest = 0;
-        for (std::size_t i = 0; i < digits.size(); i += kSafeDigits) {
-            const std::size_t n = std::min(kSafeDigits, digits.size() - i);
-            std::uint64_t chunk = 0;
-            UInt128 scale = 1;
-            for (std::size_t k = 0; k < n; ++k, scale *= 10) chunk = chunk * 10 + static_cast<std::uint64_t>(digits[i + k] - '0');
-            rest = static_cast<std::uint64_t>((static_cast<UInt128>(rest) * scale + chunk) % prime.small);
-        }
+    if (prime.small != 0) {
+        const bool narrow = prime.small < (std::uint64_t{1} << 32);
+        const std::uint64_t rest = narrow ? remainderOf<9, std::uint64_t>(digits, prime.small)
+                                          : remainderOf<kSafeDigits, UInt128>(digits, prime.small);
         if (rest != 0) return 0;
     } else if (digits.size() < prime.digits) {
         return 0;  // smaller than P
