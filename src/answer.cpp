@@ -67,9 +67,10 @@ namespace {
 
 // Prints the initial form of every polynomial of the list, separated by
 // "," and a line end; polyText is terminated, as the document holds it.
-// Returns the exit status so far.
+// Returns the exit status so far. Kept out of its caller, which runs once:
+// inlined there, the loop's own calls (the next piece) were not.
 template <class A>
-int answerPolynomials(std::string_view polyText, const Variables& vars, QueryOf<A>& query, bool reduce,
+[[gnu::noinline]] int answerPolynomials(std::string_view polyText, const Variables& vars, QueryOf<A>& query, bool reduce,
                       Diagnostics& diag) {
     Writer& w = diag.out;
     TextAnswerOf<A> answers(vars, query, reduce);

@@ -12,23 +12,21 @@ namespace initform {
 
 namespace {
 
-// The texts of the weights of a vector: the pieces between its brackets
-// (none for a text of fewer than 3 characters: one empty piece).
-StringList weightTexts(std::string_view arg) {
-    StringList pieces;
-    populate(pieces, arg.size() < 2 ? std::string_view{} : arg.substr(1, arg.size() - 2), ',');
-    return pieces;
+// The text between a vector's brackets, cut at ',' into the texts of its
+// weights (for a text of fewer than 3 characters, one empty piece). The
+// pieces are taken one at a time, never listed: a vector may be long.
+std::string_view weightsText(std::string_view arg) {
+    return arg.size() < 2 ? std::string_view{} : arg.substr(1, arg.size() - 2);
 }
 
 // Weights that are fractions or leave 64 bits: scaled by the least common
 // multiple of their denominators to integers, kept as GMP integers unless
 // they all fit in 64 bits after all.
-WeightsOf<Exact> readRationalWeights(const StringList& pieces) {
+WeightsOf<Exact> readRationalWeights(std::string_view text) {
     std::vector<mpq_class> exact;
-    exact.reserve(pieces.size());
     mpz_class scale = 1;  // the least common multiple of the denominators
-    for (std::string_view piece : pieces) {
-        exact.push_back(readRational(piece));
+    for (Pieces pieces(text, ','); pieces.next();) {
+        exact.push_back(readRational(pieces.piece()));
         mpz_lcm(scale.get_mpz_t(), scale.get_mpz_t(), exact.back().get_den_mpz_t());
     }
     WeightsOf<Exact> w;
@@ -52,11 +50,9 @@ WeightsOf<Exact> readRationalWeights(const StringList& pieces) {
 
 template <>
 WeightsOf<Wrapping> readWeights<Wrapping>(std::string_view arg, WrapNotes* notes) {
-    const StringList pieces = weightTexts(arg);
     WeightsOf<Wrapping> w;
-    w.values.reserve(pieces.size());
-    for (std::string_view piece : pieces) {
-        const std::int64_t v = readNumber64(piece);
+    for (Pieces pieces(weightsText(arg), ','); pieces.next();) {
+        const std::int64_t v = readNumber64(pieces.piece());
         w.values.push_back(static_cast<std::int32_t>(v));
         if (v != w.values.back()) noteWrap(notes);
     }
@@ -65,14 +61,13 @@ WeightsOf<Wrapping> readWeights<Wrapping>(std::string_view arg, WrapNotes* notes
 
 template <>
 WeightsOf<Exact> readWeights<Exact>(std::string_view arg, WrapNotes*) {
-    const StringList pieces = weightTexts(arg);
     WeightsOf<Exact> w;
-    w.values.reserve(pieces.size());
-    for (std::string_view piece : pieces) {
+    for (Pieces pieces(weightsText(arg), ','); pieces.next();) {
         // The usual weights, integers of 64 bits, need no rational arithmetic
         // (without a '/' a piece reads as the same integer either way).
+        const std::string_view piece = pieces.piece();
         const std::optional<std::int64_t> v = piece.find('/') == npos ? readExact64(piece) : std::nullopt;
-        if (!v) return readRationalWeights(pieces);
+        if (!v) return readRationalWeights(weightsText(arg));
         w.values.push_back(*v);
     }
     return w;
