@@ -58,7 +58,7 @@ constexpr std::string_view kLines[] = {
     "degree left 32 bits and wrapped around.",
     "Exit status: 0 on success, 1 on bad input or a failure of the system, 255",
     "without VECTOR (or without FILE after --weights, TARGET after --toward, or P after",
-    "--valuation).",
+    "--valuation; a switch there is no value).",
 };
 
 }  // namespace
