@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <fstream>
 #include <functional>
 #include <sstream>
 
@@ -172,6 +173,44 @@ TEST(Hostile, CraftedCollidingNamesStayFast) {
     EXPECT_EQ(out.str(), crafted[4242] + "^2\n");
     // Quadratic probing through one cluster would take minutes.
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 10.0);
+}
+
+// Inputs that once took time beyond their size: each must answer within
+// its bound (several times what it takes now, a fraction of what it took).
+TEST(Hostile, GrowthStaysInBounds) {
+    const auto chain = [](std::size_t n) {
+        std::string doc = "Q[" + names(n + 1) + "]{";
+        for (std::size_t k = 0; k < n; ++k) {
+            doc += (k ? ",v" : "v") + std::to_string(k) + "-v" + std::to_string(k + 1) + "^2";
+        }
+        return doc + "}";
+    };
+    const std::string file = tempPath("long-vector");
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        std::function<std::string()> in;
+        double seconds;
+    } rows[] = {
+        // Every facet was projected through a Gram system: n^4 (25 s at 150).
+        {"cone_of_a_chain", {"--cone"}, [&] { return chain(150); }, 12},
+        // The line was searched again after every block read: quadratic.
+        {"weights_line_of_200_mb", {"--weights", file},
+         [&] {
+             std::ofstream(file, std::ios::binary) << "(" << std::string(200'000'000, ' ') << "1)\n";
+             return std::string("Q[x]{x+1}");
+         },
+         4},
+    };
+    for (const auto& row : rows) {
+        const std::string in = row.in();
+        const auto start = std::chrono::steady_clock::now();
+        const Outcome o = runBinary(row.args, in);
+        const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_EQ(o.status, 0) << row.name << ": " << o.out.substr(0, 200);
+        EXPECT_LT(took, row.seconds) << row.name;
+    }
+    std::remove(file.c_str());
 }
 
 TEST(WriteErrors, AreFailures) {
