@@ -307,7 +307,7 @@ const Row kRows[] = {
      "Dimension of standard input (3) and vector-argument (4) doesn't match\n", 1},
     {"walk_weights_beyond_64_bits", {"(1,1,100000000000000000000)", "--toward", "(10,1,1)"}, "Q[x,y,z]{y^2-x,z^3-x}",
      "(2,1,88888888888888888889)\n", 0},
-    {"cone_weights_beyond_64_bits_walk_back", {"(2,1,88888888888888888889)", "--toward", "(1,1,100000000000000000000)"},
+    {"walk_back_beyond_64_bits", {"(2,1,88888888888888888889)", "--toward", "(1,1,100000000000000000000)"},
      "Q[x,y,z]{y^2-x,z^3-x}", "(1,1,100000000000000000000)\n", 0},
     {"walk_empty_target", {"(1)", "--toward", ""}, "not read", "Need argument: target vector.\n", 255},
     {"weights_and_toward", {"--weights", "/dev/null", "--toward", "(1)"}, "not read",

@@ -12,9 +12,8 @@ import random
 import shutil
 import subprocess
 import sys
-import tempfile
 
-from skips import missing, skip
+from skips import blank_tmpdir, left_behind, missing, skip
 
 BASES = ["katsura3-monic-singular.txt", "katsura5-lex-q.txt", "cyclic6-dp-q.txt"]
 PACKAGE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "interfaces", "macaulay2", "Initform.m2")
@@ -27,9 +26,7 @@ def main():
         return skip(why)
     # Temporary files in a folder whose name has a blank: every call must
     # still work, and leave nothing behind there.
-    scratch = tempfile.mkdtemp()
-    tmpdir = os.path.join(scratch, "my dir")
-    os.mkdir(tmpdir)
+    scratch, tmpdir = blank_tmpdir()
     env = dict(os.environ, INITFORM=os.path.abspath(binary), TMPDIR=tmpdir)
     load = f'needsPackage("Initform", FileName => "{os.path.abspath(PACKAGE)}");'
     # The package's own TEST sections (Macaulay2's check cannot itself run
@@ -56,7 +53,7 @@ def main():
     run = subprocess.run(["M2", "--script", "/dev/stdin"], input="\n".join(program) + "\n", capture_output=True,
                          text=True, env=env)
     agreed = [int(line.split()[1]) for line in run.stdout.splitlines() if line.startswith("agree ")]
-    left = os.listdir(tmpdir) + [f for f in os.listdir(scratch) if f != "my dir"]
+    left = left_behind(scratch, tmpdir)
     shutil.rmtree(scratch, ignore_errors=True)
     if left:
         print("left behind:", left)

@@ -13,9 +13,8 @@ import random
 import shutil
 import subprocess
 import sys
-import tempfile
 
-from skips import missing, skip
+from skips import blank_tmpdir, left_behind, missing, skip
 
 BASES = [("katsura3-monic-singular.txt", "dp"), ("katsura5-lex-q.txt", "lp"), ("cyclic6-dp-q.txt", "dp")]
 LIBRARY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "interfaces", "singular", "initform.lib")
@@ -33,11 +32,7 @@ def main():
         return skip(why)
     # Temporary files in a folder whose name has a blank, beside which a
     # file its first word names must survive; nothing may be left in either.
-    scratch = tempfile.mkdtemp()
-    tmpdir = os.path.join(scratch, "my dir")
-    os.mkdir(tmpdir)
-    bystander = os.path.join(scratch, "my")
-    open(bystander, "w").close()
+    scratch, tmpdir = blank_tmpdir()
     marker = os.path.join(scratch, "ran")
     env = dict(os.environ, INITFORM=os.path.abspath(binary), TMPDIR=tmpdir)
     r = random.Random(29)
@@ -95,7 +90,7 @@ def main():
         got = singular(f'LIB "{os.path.abspath(LIBRARY)}"; {ring} {call}', env)
         checks[message] = message in got.stdout + got.stderr
     checks["nothing ran"] = not os.path.exists(marker)
-    checks["no temporary file stays"] = os.listdir(tmpdir) == [] and sorted(os.listdir(scratch)) == ["my", "my dir"]
+    checks["no temporary file stays"] = not left_behind(scratch, tmpdir)
     shutil.rmtree(scratch, ignore_errors=True)
     failed = [name for name, ok in checks.items() if not ok]
     for name in failed:
