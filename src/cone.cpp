@@ -5,6 +5,7 @@
 #include <string>
 #include <unordered_set>
 
+#include "bitsets.hpp"
 #include "errors.hpp"
 #include "exact.hpp"
 #include "polyhedra.hpp"
@@ -93,23 +94,14 @@ mpz_class dot(const SparseVector& v, const IntVector& w) {
     return sum;
 }
 
-// The rays on which a bounding vector has degree 0, as a bitset: the face
-// of the cone that its hyperplane cuts out, lines aside.
-using RaySet = std::vector<std::uint64_t>;
-
-RaySet zeroSet(const SparseVector& v, const std::vector<IntVector>& rays) {
-    RaySet set((rays.size() + 63) / 64, 0);
+// The rays on which a bounding vector has degree 0: the face of the cone
+// that its hyperplane cuts out, lines aside.
+BitSet zeroSet(const SparseVector& v, const std::vector<IntVector>& rays) {
+    BitSet set = emptySet(rays.size());
     for (std::size_t r = 0; r < rays.size(); ++r) {
-        if (sgn(dot(v, rays[r])) == 0) set[r / 64] |= std::uint64_t{1} << (r % 64);
+        if (sgn(dot(v, rays[r])) == 0) insert(set, r);
     }
     return set;
-}
-
-bool isSubset(const RaySet& a, const RaySet& b) {
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if ((a[i] & ~b[i]) != 0) return false;
-    }
-    return true;
 }
 
 // The facet normals among the bounding vectors, given the cone's extreme
@@ -120,10 +112,10 @@ bool isSubset(const RaySet& a, const RaySet& b) {
 // complement of the equations (itself when there are none).
 std::vector<IntVector> facetsAmong(const std::vector<SparseVector>& bounding, std::size_t n,
                                    const std::vector<IntVector>& rays, const std::vector<IntVector>& equations) {
-    std::vector<std::pair<RaySet, std::size_t>> faces;  // proper faces, and a vector cutting each out
-    RaySet all = zeroSet({}, rays);
+    std::vector<std::pair<BitSet, std::size_t>> faces;  // proper faces, and a vector cutting each out
+    BitSet all = zeroSet({}, rays);
     for (std::size_t k = 0; k < bounding.size(); ++k) {
-        RaySet set = zeroSet(bounding[k], rays);
+        BitSet set = zeroSet(bounding[k], rays);
         if (set != all) faces.emplace_back(std::move(set), k);
     }
     std::sort(faces.begin(), faces.end());
@@ -191,7 +183,8 @@ GroebnerCone groebnerCone(const std::vector<SparseVector>& sparse, std::size_t n
     // has degree 0 (the homogeneity space of the basis).
     cone.lineality = primitiveRows(nullSpace(rationalRows(bounding), n));
     // The whole space needs no cddlib.
-    const ConeGenerators g = bounding.empty() ? ConeGenerators{{}, cone.lineality} : coneGenerators(bounding, n);
+    const ConeGenerators g =
+        bounding.empty() ? ConeGenerators{{}, cone.lineality} : coneGenerators(Polyhedra(), bounding, n);
     // C spans what its rays and lines span; the equations are orthogonal to that.
     std::vector<QVector> generators = rationalRows(g.rays);
     for (const IntVector& line : g.lines) generators.push_back(toRational(line));

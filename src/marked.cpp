@@ -4,6 +4,7 @@
 #include <string>
 
 #include "answer.hpp"
+#include "complex.hpp"
 #include "cone.hpp"
 #include "exact.hpp"
 #include "weights.hpp"
@@ -11,22 +12,6 @@
 namespace initform {
 
 namespace {
-
-void writeVector(Writer& w, const IntVector& v) {
-    w.put('(');
-    for (std::size_t i = 0; i < v.size(); ++i) {
-        if (i > 0) w.put(',');
-        w.put(v[i].get_str());
-    }
-    w.put(')');
-}
-
-void writeLine(Writer& w, std::string_view label, const IntVector& v) {
-    w.put(label);
-    w.put(' ');
-    writeVector(w, v);
-    w.lineEnd();
-}
 
 // A vector text's weights: integers, and the factor the text's fractions
 // were scaled by to make them so (1 without fractions).
@@ -47,14 +32,12 @@ std::optional<ReadVector> readVector(std::string_view text, Diagnostics& diag) {
 
 // Writes the vector as read: each weight in lowest terms, p/q or an integer.
 void writeAsRead(Writer& w, const ReadVector& v) {
-    w.put('(');
-    for (std::size_t i = 0; i < v.scaled.size(); ++i) {
-        if (i > 0) w.put(',');
-        mpq_class q(v.scaled[i], v.scale);
-        q.canonicalize();
-        w.put(q.get_str());
+    QVector q;
+    for (const mpz_class& x : v.scaled) {
+        q.emplace_back(x, v.scale);
+        q.back().canonicalize();
     }
-    w.put(')');
+    writeVector(w, q);
 }
 
 // The bounding vectors of the document, or nullopt after reporting why there are none.

@@ -10,7 +10,7 @@ namespace initform {
 bool isSwitch(std::string_view arg) {
     static constexpr std::string_view kSwitches[] = {"--reduce", "--ring",   "--exact",     "--max",     "--min",
                                                      "--lenient", "--toward", "--valuation", "--weights", "--cone",
-                                                     "--help",    "--version"};
+                                                     "--help",    "--version", "--tropical", "--prevariety"};
     return std::find(std::begin(kSwitches), std::end(kSwitches), arg) != std::end(kSwitches);
 }
 
@@ -26,6 +26,8 @@ Options parseOptions(std::span<const std::string_view> args) {
     if (o.action != Options::Action::OneVector) return o;
     std::span<const std::string_view> switches = args.subspan(1);
     if (args[0] == "--cone") o.action = Options::Action::Cone;
+    if (args[0] == "--tropical") o.action = Options::Action::Tropical;
+    if (args[0] == "--prevariety") o.action = Options::Action::Prevariety;
     if (args[0] == "--weights") {
         o.action = Options::Action::WeightsFile;
         if (args.size() < 2 || isSwitch(args[1])) {
@@ -58,6 +60,9 @@ Options parseOptions(std::span<const std::string_view> args) {
         o.largest = o.largest || a == "--max";
         o.smallest = o.smallest || a == "--min";
         o.lenient = o.lenient || a == "--lenient";
+        o.tropicalLater = o.tropicalLater || a == "--tropical";
+        o.prevarietyLater = o.prevarietyLater || a == "--prevariety";
+        o.coneLater = o.coneLater || a == "--cone";
         if (a == "--toward") takeValue(o.toward, a, k, target);
         if (a == "--valuation") takeValue(o.valuation, a, k, prime);
     }

@@ -11,7 +11,7 @@ namespace initform {
 
 // Everything the command line says, read once.
 struct Options {
-    enum class Action { MissingVector, MissingWeightsFile, Help, Version, OneVector, WeightsFile, Cone };
+    enum class Action { MissingVector, MissingWeightsFile, Help, Version, OneVector, WeightsFile, Cone, Tropical, Prevariety };
     Action action = Action::OneVector;
     std::string_view vector;       // the weight vector text (OneVector)
     std::string_view weightsFile;  // the file of weight vectors (WeightsFile)
@@ -32,6 +32,11 @@ struct Options {
     bool largest = false;   // --max
     bool smallest = false;  // --min
     bool lenient = false;   // --lenient
+    // The first-argument actions named again after the first argument, where
+    // they clash with it.
+    bool tropicalLater = false;
+    bool prevarietyLater = false;
+    bool coneLater = false;
     // The selection rule the switches ask for: with --valuation the
     // smallest degree unless --max asks for the largest.
     Selection rule() const { return largest ? kLargest : (smallest || valuation ? kSmallest : kClassic); }

@@ -1,6 +1,6 @@
-// The conversions to and from cddlib (its GMP-rational build, loaded with
-// dlopen): matrices of integer rows in, generators or inequalities out. Each
-// conversion runs in a forked child that writes the result back as text.
+// cddlib (its GMP-rational build, loaded with dlopen) behind a child
+// process: the child makes every call of cddlib and writes its result back
+// as text.
 #include "polyhedra.hpp"
 
 #include <dlfcn.h>
@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <new>
-#include <string>
 
 #define GMPRATIONAL
 extern "C" {
@@ -32,8 +31,13 @@ std::string loaderReason() {
     return reason != nullptr ? reason : std::string(kLibrary) + ": the loader gave no reason";
 }
 
+// cddlib said that a computation failed.
+struct CddError {};
+
+}  // namespace
+
 // The functions of cddlib this unit calls, from the library loaded at run time.
-struct Library {
+struct Polyhedra::Library {
     Library() {
         handle = ::dlopen(kLibrary, RTLD_NOW | RTLD_LOCAL);
         if (handle == nullptr) throw SystemFailure("cannot load cddlib", loaderReason());
@@ -43,7 +47,11 @@ struct Library {
         find(toPolyhedra, "dd_DDMatrix2Poly2");
         find(freePolyhedra, "dd_FreePolyhedra");
         find(copyGenerators, "dd_CopyGenerators");
+        find(toLP, "dd_Matrix2LP");
+        find(solveLP, "dd_LPSolve");
+        find(freeLP, "dd_FreeLPData");
         find(isMember, "set_member");
+        find(addElement, "set_addelem");
     }
 
     template <class F>
@@ -59,8 +67,16 @@ struct Library {
     decltype(&dd_DDMatrix2Poly2) toPolyhedra;
     decltype(&dd_FreePolyhedra) freePolyhedra;
     decltype(&dd_CopyGenerators) copyGenerators;
+    decltype(&dd_Matrix2LP) toLP;
+    decltype(&dd_LPSolve) solveLP;
+    decltype(&dd_FreeLPData) freeLP;
     decltype(&set_member) isMember;
+    decltype(&set_addelem) addElement;
 };
+
+namespace {
+
+using Library = Polyhedra::Library;
 
 // A matrix of cddlib, freed when it goes.
 struct Matrix {
@@ -71,60 +87,32 @@ struct Matrix {
     }
 };
 
-// The inequalities 0 + v·w >= 0 for v each of `rows`.
-dd_MatrixPtr toMatrix(const Library& cdd, const std::vector<IntVector>& rows, std::size_t n) {
-    dd_MatrixPtr m = cdd.createMatrix(static_cast<dd_rowrange>(rows.size()), static_cast<dd_colrange>(n + 1));
+// The constraints as cddlib's inequalities, the equations in its linearity set.
+dd_MatrixPtr toMatrix(const Library& cdd, const Constraints& c) {
+    dd_MatrixPtr m = cdd.createMatrix(static_cast<dd_rowrange>(c.rows.size()), static_cast<dd_colrange>(c.n + 1));
     m->representation = dd_Inequality;
     m->numbtype = dd_Rational;
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        mpq_set_si(m->matrix[r][0], 0, 1);
-        for (std::size_t c = 0; c < n; ++c) mpq_set_z(m->matrix[r][c + 1], rows[r][c].get_mpz_t());
+    for (std::size_t r = 0; r < c.rows.size(); ++r) {
+        for (std::size_t k = 0; k <= c.n; ++k) mpq_set(m->matrix[r][k], c.rows[r][k].get_mpq_t());
+        if (c.equal[r]) cdd.addElement(m->linset, static_cast<long>(r + 1));
     }
     return m;
 }
 
-// The generators cddlib found: each row with its first entry (1 for a
-// point, 0 for a direction), and whether it is a line.
-struct Converted {
-    std::vector<QVector> rows;
-    std::vector<bool> linear;
-};
+// The exit statuses of a child.
+constexpr int kDone = 0;
+constexpr int kOutOfMemory = 1;  // as GMP's own failure ends it
+constexpr int kCddFailed = 2;
 
-// The exit statuses of a conversion's child.
-constexpr int kConverted = 0;
-constexpr int kConversionFailed = 2;
-
-// In the child: runs the double description method on the inequalities
-// and writes the generators as text, a row a line: 'L' or 'R' (a line or
-// not), then its entries. Every call of cddlib is made here, none in the
-// run's own process. Returns the child's exit status.
-int convertTo(const Library& cdd, const std::vector<IntVector>& rows, std::size_t n, int fd) {
-    try {
-        cdd.setGlobalConstants();
-        const Matrix input{cdd, toMatrix(cdd, rows, n)};
-        dd_ErrorType error = dd_NoError;
-        // Rows are added in the order given (coneGenerators puts the short
-        // ones first): on real bases far fewer rays come and go than in
-        // cddlib's lexicographic order (docs/performance.md).
-        dd_PolyhedraPtr poly = cdd.toPolyhedra(input.m, dd_MinIndex, &error);
-        if (poly == nullptr || error != dd_NoError) return kConversionFailed;
-        const Matrix out{cdd, cdd.copyGenerators(poly)};
-        std::string text;
-        for (dd_rowrange r = 0; r < out.m->rowsize; ++r) {
-            text += cdd.isMember(r + 1, out.m->linset) ? 'L' : 'R';
-            for (dd_colrange c = 0; c < out.m->colsize; ++c) (text += ' ') += mpq_class(out.m->matrix[r][c]).get_str();
-            text += '\n';
-        }
-        for (std::size_t done = 0; done < text.size();) {
-            const ssize_t written = ::write(fd, text.data() + done, text.size() - done);
-            if (written < 0 && errno == EINTR) continue;
-            if (written <= 0) return kConversionFailed;
-            done += static_cast<std::size_t>(written);
-        }
-        return kConverted;
-    } catch (const std::bad_alloc&) {
-        return 1;  // as GMP's own failure ends it
+// Writes all of text to fd; false when that failed.
+bool writeAll(int fd, const std::string& text) {
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t written = ::write(fd, text.data() + done, text.size() - done);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        done += static_cast<std::size_t>(written);
     }
+    return true;
 }
 
 // The text of a descriptor up to its end.
@@ -134,27 +122,10 @@ std::string readAll(int fd) {
     for (;;) {
         const ssize_t n = ::read(fd, block, sizeof block);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) throw SystemFailure("cannot read a cone from cddlib", errno);
+        if (n < 0) throw SystemFailure("cannot read a result from cddlib", errno);
         if (n == 0) return text;
         text.append(block, static_cast<std::size_t>(n));
     }
-}
-
-Converted parse(const std::string& text) {
-    Converted c;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const std::size_t end = text.find('\n', at);
-        c.linear.push_back(text[at] == 'L');
-        QVector& row = c.rows.emplace_back();
-        for (std::size_t from = at + 2; from < end;) {
-            const std::size_t space = std::min(text.find(' ', from), end);
-            row.emplace_back(text.substr(from, space - from), 10);
-            from = space + 1;
-        }
-        at = end + 1;
-    }
-    return c;
 }
 
 // Waits for the child; its exit status, or -1 when a signal ended it.
@@ -166,10 +137,35 @@ int statusOf(pid_t child) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// The generators of the cone of the inequalities `rows` in Q^n, found in a child process so that cddlib running
-// out of memory ends the child, not this process: that ending, whether by a
-// signal or by GMP's own exit, is reported as memory exhausted.
-Converted convert(const Library& cdd, const std::vector<IntVector>& rows, std::size_t n) {
+// In the child: runs the work and writes what it returns. Returns the
+// child's exit status.
+int workApart(const Library& cdd, const std::function<std::string()>& work, int fd) {
+    try {
+        cdd.setGlobalConstants();
+        return writeAll(fd, work()) ? kDone : kCddFailed;
+    } catch (const std::bad_alloc&) {
+        return kOutOfMemory;
+    } catch (const CddError&) {
+        return kCddFailed;
+    }
+}
+
+// Rows as text, a row a line: its entries after a tag.
+void writeRows(std::string& text, char tag, const std::vector<IntVector>& rows) {
+    for (const IntVector& row : rows) {
+        text += tag;
+        for (const mpz_class& x : row) (text += ' ') += x.get_str();
+        text += '\n';
+    }
+}
+
+}  // namespace
+
+Polyhedra::Polyhedra() : cdd_(std::make_unique<Library>()) {}
+
+Polyhedra::~Polyhedra() = default;
+
+std::string Polyhedra::apart(const std::function<std::string()>& work) const {
     int fds[2];
     if (::pipe(fds) != 0) throw SystemFailure("cannot start cddlib", errno);
     const pid_t child = ::fork();
@@ -186,7 +182,7 @@ Converted convert(const Library& cdd, const std::vector<IntVector>& rows, std::s
         ::close(fds[0]);
         ::close(STDOUT_FILENO);
         ::close(STDERR_FILENO);
-        ::_exit(convertTo(cdd, rows, n, fds[1]));
+        ::_exit(workApart(*cdd_, work, fds[1]));
     }
     ::close(fds[1]);
     std::string text;
@@ -199,18 +195,55 @@ Converted convert(const Library& cdd, const std::vector<IntVector>& rows, std::s
     }
     ::close(fds[0]);
     const int status = statusOf(child);
-    if (status == kConversionFailed) throw SystemFailure("cannot convert a cone", "cddlib reported an error");
-    if (status != kConverted) throw std::bad_alloc();
-    return parse(text);
+    if (status == kCddFailed) throw SystemFailure("cannot compute a polyhedron", "cddlib reported an error");
+    if (status != kDone) throw std::bad_alloc();
+    return text;
 }
 
-// A row without its first entry, as a primitive integer vector.
-IntVector withoutFirst(const QVector& row) { return primitive(QVector(row.begin() + 1, row.end())); }
+Generators Polyhedra::generators(const Constraints& c) const {
+    const Library& cdd = *cdd_;
+    const Matrix h{cdd, toMatrix(cdd, c)};
+    dd_ErrorType error = dd_NoError;
+    // Rows are added in the order given (the callers put the likely facets
+    // first): on real bases far fewer rays come and go than in cddlib's
+    // lexicographic order (docs/performance.md).
+    dd_PolyhedraPtr poly = cdd.toPolyhedra(h.m, dd_MinIndex, &error);
+    if (poly == nullptr || error != dd_NoError) throw CddError{};
+    const Matrix v{cdd, cdd.copyGenerators(poly)};
+    Generators g;
+    for (dd_rowrange r = 0; r < v.m->rowsize; ++r) {
+        QVector x;
+        for (dd_colrange k = 1; k < v.m->colsize; ++k) x.emplace_back(mpq_class(v.m->matrix[r][k]));
+        if (cdd.isMember(r + 1, v.m->linset)) {
+            g.lines.push_back(std::move(x));
+        } else if (sgn(mpq_class(v.m->matrix[r][0])) != 0) {
+            g.points.push_back(std::move(x));
+        } else {
+            g.rays.push_back(std::move(x));
+        }
+    }
+    // cddlib leaves out the origin of a cone: the constraints homogeneous,
+    // it is the one point.
+    const bool homogeneous = std::all_of(c.rows.begin(), c.rows.end(), [](const QVector& r) { return sgn(r[0]) == 0; });
+    if (g.points.empty() && homogeneous) g.points.emplace_back(c.n, 0);
+    return g;
+}
 
-}  // namespace
+bool Polyhedra::feasible(const Constraints& c) const {
+    const Library& cdd = *cdd_;
+    const Matrix h{cdd, toMatrix(cdd, c)};
+    h.m->objective = dd_LPmax;  // the objective row stays 0: any solution is optimal
+    dd_ErrorType error = dd_NoError;
+    dd_LPPtr lp = cdd.toLP(h.m, &error);
+    if (lp == nullptr || error != dd_NoError) throw CddError{};
+    cdd.solveLP(lp, dd_DualSimplex, &error);
+    const bool found = lp->LPS == dd_Optimal;
+    cdd.freeLP(lp);
+    if (error != dd_NoError) throw CddError{};
+    return found;
+}
 
-ConeGenerators coneGenerators(const std::vector<IntVector>& inequalities, std::size_t n) {
-    const Library cdd;
+ConeGenerators coneGenerators(const Polyhedra& polyhedra, const std::vector<IntVector>& inequalities, std::size_t n) {
     // The short inequalities first: they are the likely facets.
     std::vector<IntVector> rows = inequalities;
     const auto length = [](const IntVector& v) {
@@ -219,11 +252,34 @@ ConeGenerators coneGenerators(const std::vector<IntVector>& inequalities, std::s
         return sum;
     };
     std::stable_sort(rows.begin(), rows.end(), [&](const IntVector& a, const IntVector& b) { return length(a) < length(b); });
-    const Converted v = convert(cdd, rows, n);
+    Constraints c;
+    c.n = n;
+    for (const IntVector& row : rows) {
+        QVector q{0};
+        for (const mpz_class& x : row) q.emplace_back(x);
+        c.add(std::move(q), false);
+    }
+    const std::string text = polyhedra.apart([&] {
+        const Generators g = polyhedra.generators(c);
+        std::string out;
+        std::vector<IntVector> rays;
+        std::vector<IntVector> lines;
+        for (const QVector& r : g.rays) rays.push_back(primitive(r));
+        for (const QVector& l : g.lines) lines.push_back(primitive(l));
+        writeRows(out, 'R', rays);
+        writeRows(out, 'L', lines);
+        return out;
+    });
     ConeGenerators g;
-    for (std::size_t r = 0; r < v.rows.size(); ++r) {
-        if (sgn(v.rows[r][0]) != 0) continue;  // the origin, the cone's vertex
-        (v.linear[r] ? g.lines : g.rays).push_back(withoutFirst(v.rows[r]));
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = text.find('\n', at);
+        IntVector& row = (text[at] == 'L' ? g.lines : g.rays).emplace_back();
+        for (std::size_t from = at + 2; from < end;) {
+            const std::size_t space = std::min(text.find(' ', from), end);
+            row.emplace_back(text.substr(from, space - from), 10);
+            from = space + 1;
+        }
+        at = end + 1;
     }
     return g;
 }

@@ -8,6 +8,7 @@
 #include "diagnostics.hpp"
 #include "marked.hpp"
 #include "options.hpp"
+#include "tropical.hpp"
 #include "usage.hpp"
 #include "valued.hpp"
 #include "weightsfile.hpp"
@@ -27,7 +28,20 @@ constexpr std::string_view kNeedPrime = "Need argument: valuation prime.";
 
 // The switches that cannot go together, if any are given together.
 const char* clashOf(const Options& o) {
+    using Action = Options::Action;
     if (o.largest && o.smallest) return "--max and --min";
+    const bool tropical = o.action == Action::Tropical || o.action == Action::Prevariety;
+    if ((o.action == Action::Tropical && o.prevarietyLater) || (o.action == Action::Prevariety && o.tropicalLater)) {
+        return "--tropical and --prevariety";
+    }
+    if (o.action == Action::Cone && (o.tropicalLater || o.prevarietyLater)) {
+        return o.tropicalLater ? "--cone and --tropical" : "--cone and --prevariety";
+    }
+    if (tropical && o.coneLater) return o.action == Action::Tropical ? "--cone and --tropical" : "--cone and --prevariety";
+    if (o.action == Action::WeightsFile && (o.tropicalLater || o.prevarietyLater)) {
+        return o.tropicalLater ? "--weights and --tropical" : "--weights and --prevariety";
+    }
+    if (tropical && o.toward) return o.action == Action::Tropical ? "--tropical and --toward" : "--prevariety and --toward";
     if (o.action == Options::Action::Cone && o.toward) return "--cone and --toward";
     if (o.action == Options::Action::WeightsFile && o.toward) return "--weights and --toward";
     if (o.action == Options::Action::Cone && o.valuation) return "--cone and --valuation";
@@ -87,6 +101,8 @@ int dispatch(const Options& o, const InputSource& in, Diagnostics& diag) {
         return 255;
     }
     if (o.action == Options::Action::Cone) return answerCone(o, in, diag);
+    if (o.action == Options::Action::Tropical) return answerTropical(o, in, diag);
+    if (o.action == Options::Action::Prevariety) return answerPrevariety(o, in, diag);
     if (o.toward) return answerWalk(o, in, diag);
     if (o.valuation) return answerValued(o, in, diag);
     diag.fractionsNeedExact = o.lenient && !o.exact;

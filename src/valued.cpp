@@ -81,11 +81,12 @@ ExactDegree scaled(const Valued::Valuation& v, std::int64_t count) {
     return d;
 }
 
+
+}  // namespace
+
 std::int64_t valuationOf(const mpq_class& q, const Prime& prime) {
     return timesDivides(q.get_num(), prime) - timesDivides(q.get_den(), prime);
 }
-
-}  // namespace
 
 std::optional<Prime> readPrime(std::string_view text) {
     if (text.empty() || text.find_first_not_of("0123456789") != npos) return std::nullopt;

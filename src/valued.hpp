@@ -29,6 +29,8 @@ struct Prime {
 };
 // The prime a text of decimal digits names; nullopt for any other text.
 std::optional<Prime> readPrime(std::string_view text);
+// The valuation at the prime of a nonzero rational.
+std::int64_t valuationOf(const mpq_class& q, const Prime& prime);
 
 struct Valued : Exact {
     static constexpr bool valued = true;

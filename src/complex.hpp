@@ -1,0 +1,44 @@
+// The canonical printing of a polyhedral complex, and of the vectors that
+// --cone prints too. A complex is printed as its dimension, a basis of its
+// lineality space, its vertices and rays after projection onto the
+// orthogonal complement of that space (vertices rationals, rays primitive
+// integer vectors, each list sorted and numbered together from 1), and its
+// maximal cells as the numbers of their vertices and rays.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "linear.hpp"
+#include "writer.hpp"
+
+namespace initform {
+
+// A maximal cell: its vertices and rays (any order, repeats allowed) and,
+// in a hypersurface, the multiplicity that ends its line.
+struct Cell {
+    std::vector<QVector> vertices;
+    std::vector<IntVector> rays;
+    std::optional<mpz_class> multiplicity;
+};
+
+// A polyhedral complex in Q^n; empty (no cells) prints as "empty".
+struct PolyhedralComplex {
+    std::size_t dimension = 0;
+    std::vector<IntVector> lineality;  // reduced row echelon form, each row primitive
+    std::vector<Cell> cells;
+};
+
+// Writes "(a,b,c)", each entry an integer or p/q in lowest terms.
+void writeVector(Writer& w, const IntVector& v);
+void writeVector(Writer& w, const QVector& v);
+// Writes "LABEL (a,b,c)" and a line end.
+void writeLine(Writer& w, std::string_view label, const IntVector& v);
+
+// Writes the complex's block: "empty", or its dimension, lineality, vertex,
+// ray and cell lines.
+void writeComplex(Writer& w, const PolyhedralComplex& c);
+
+}  // namespace initform

@@ -1,0 +1,18 @@
+// Answering --tropical and --prevariety: where the initial forms of the
+// document's polynomials keep two or more terms.
+#pragma once
+
+#include "diagnostics.hpp"
+#include "input.hpp"
+#include "options.hpp"
+
+namespace initform {
+
+// `initform --tropical`: each polynomial's hypersurface, as "polynomial K"
+// and its block. Returns the exit status.
+int answerTropical(const Options& o, const InputSource& in, Diagnostics& diag);
+// `initform --prevariety`: the intersection of the hypersurfaces, with the
+// cells of their common refinement, as one block.
+int answerPrevariety(const Options& o, const InputSource& in, Diagnostics& diag);
+
+}  // namespace initform
