@@ -210,6 +210,7 @@ Generators Polyhedra::generators(const Constraints& c) const {
     dd_PolyhedraPtr poly = cdd.toPolyhedra(h.m, dd_MinIndex, &error);
     if (poly == nullptr || error != dd_NoError) throw CddError{};
     const Matrix v{cdd, cdd.copyGenerators(poly)};
+    cdd.freePolyhedra(poly);
     Generators g;
     for (dd_rowrange r = 0; r < v.m->rowsize; ++r) {
         QVector x;

@@ -37,10 +37,15 @@ struct Open {
     std::vector<std::size_t> cells;
 };
 
+// Without lifts every cell is a cone holding the lineality space L, and so
+// is every intersection: a branch whose intersection is L alone ends there,
+// since L is a cell only when nothing larger is. With lifts a branch ends
+// when its intersection is empty.
 class Enumeration {
 public:
-    Enumeration(const Polyhedra& polyhedra, std::vector<Hypersurface> surfaces, std::vector<QVector> orthogonal)
-        : polyhedra_(polyhedra), surfaces_(std::move(surfaces)), orthogonal_(std::move(orthogonal)) {}
+    Enumeration(const Polyhedra& polyhedra, std::vector<Hypersurface> surfaces, std::vector<QVector> orthogonal,
+                std::size_t n, bool fan)
+        : polyhedra_(polyhedra), surfaces_(std::move(surfaces)), orthogonal_(std::move(orthogonal)), n_(n), fan_(fan) {}
 
     // Every leaf below the branch.
     void descend(const Constraints& branch, const std::vector<Open>& open) {
@@ -55,7 +60,7 @@ public:
                 if (o == chosen) continue;
                 Open meeting{o->surface, {}};
                 for (const std::size_t c : o->cells) {
-                    if (polyhedra_.feasible(joined(next, constraintsOf(o->surface, c)))) meeting.cells.push_back(c);
+                    if (meets(joined(next, constraintsOf(o->surface, c)))) meeting.cells.push_back(c);
                 }
                 dead = meeting.cells.empty();
                 rest.push_back(std::move(meeting));
@@ -65,19 +70,21 @@ public:
     }
 
     // The tree from its root: every cell of these hypersurfaces.
-    void run(std::size_t n, const std::vector<std::size_t>& surfaces) {
+    void run(const std::vector<std::size_t>& surfaces) {
         std::vector<Open> open;
         for (const std::size_t s : surfaces) {
             open.push_back(Open{s, std::vector<std::size_t>(surfaces_[s].cells.size())});
             for (std::size_t c = 0; c < open.back().cells.size(); ++c) open.back().cells[c] = c;
         }
         Constraints root;
-        root.n = n;
+        root.n = n_;
         descend(root, open);
     }
 
     // The maximal cells found, each once.
     std::vector<Cell> maximalCells() const {
+        // A fan whose every branch ended at L: L is the one cell.
+        if (fan_ && found_.empty()) return {Cell{{QVector(n_, 0)}, {}, std::nullopt}};
         std::vector<Cell> cells;
         for (const CellKey& key : found_) {
             const bool held = std::any_of(found_.begin(), found_.end(),
@@ -88,6 +95,12 @@ public:
     }
 
 private:
+    // Whether the constraints leave more than the branch may end with: a
+    // point (with lifts), or a ray beyond the lineality space (without).
+    bool meets(const Constraints& c) const {
+        return fan_ ? !polyhedra_.generators(c).rays.empty() : polyhedra_.feasible(c);
+    }
+
     const Constraints& constraintsOf(std::size_t surface, std::size_t cell) const {
         return surfaces_[surface].cells[cell].constraints;
     }
@@ -108,6 +121,8 @@ private:
     std::vector<Hypersurface> surfaces_;
     std::vector<QVector> orthogonal_;
     std::vector<CellKey> found_;
+    std::size_t n_;
+    bool fan_;
 };
 
 // The dimension of a cell in the complement of the lineality: the rank of
@@ -139,8 +154,11 @@ PolyhedralComplex prevariety(const Polyhedra& polyhedra, const std::vector<std::
     }
     if (constraining.empty()) return wholeSpace(n);
     const std::vector<QVector> lineality = nullSpace(differences, n);
-    Enumeration tree(polyhedra, std::move(surfaces), orthogonalBasis(lineality));
-    tree.run(n, constraining);
+    const bool fan = std::all_of(polynomials.begin(), polynomials.end(), [](const std::vector<TropicalTerm>& terms) {
+        return std::all_of(terms.begin(), terms.end(), [](const TropicalTerm& t) { return sgn(t.lift) == 0; });
+    });
+    Enumeration tree(polyhedra, std::move(surfaces), orthogonalBasis(lineality), n, fan);
+    tree.run(constraining);
     PolyhedralComplex c;
     c.cells = tree.maximalCells();
     if (c.cells.empty()) return c;
