@@ -96,9 +96,12 @@ public:
 
 private:
     // Whether the constraints leave more than the branch may end with: a
-    // point (with lifts), or a ray beyond the lineality space (without).
+    // point (with lifts), or more than the lineality space (without): a
+    // ray, or lines beyond it.
     bool meets(const Constraints& c) const {
-        return fan_ ? !polyhedra_.generators(c).rays.empty() : polyhedra_.feasible(c);
+        if (!fan_) return polyhedra_.feasible(c);
+        const Generators g = polyhedra_.generators(c);
+        return !g.rays.empty() || g.lines.size() > orthogonal_.size();
     }
 
     const Constraints& constraintsOf(std::size_t surface, std::size_t cell) const {

@@ -629,6 +629,47 @@ def model_many(vectors, rest, doc):
     return b"".join(out), 0
 
 
+def rand_tropical_doc(r):
+    """A small document for --tropical and --prevariety, and its polynomials
+    as {exponent tuple: Fraction coefficient} (cancelled terms dropped)."""
+    dim = r.randint(1, 3)
+    names = ["x", "y", "z"][:dim]
+    texts, polys = [], []
+    for _ in range(r.randint(1, 3)):
+        poly, parts = {}, []
+        for _ in range(r.choice([0, 1, 2, 2, 3, 3, 4, 4])):
+            e = tuple(r.randint(0, 3) for _ in names)
+            c = Fraction(r.choice([1, -1, 2, 3, 4, 6, 9, 12, -8]), r.choice([1, 1, 1, 2, 3]))
+            poly[e] = poly.get(e, 0) + c
+            factors = [f"{v}^{k}" if k > 1 else v for v, k in zip(names, e) if k]
+            parts.append(str(c) + "".join("*" + f for f in factors))
+        texts.append("+".join(parts).replace("+-", "-") or "0")
+        polys.append({e: c for e, c in poly.items() if c != 0})
+    return f"Q[{','.join(names)}]{{{','.join(texts)}}}".encode(), polys, dim
+
+
+def check_tropical(binary, r, count, fail):
+    """--tropical and --prevariety against the brute-force model, under
+    every convention, with and without a valuation. Returns the runs."""
+    from tropical_model import prevariety, tropical
+    runs = 0
+    for _ in range(count):
+        doc, polys, dim = rand_tropical_doc(r)
+        prime = r.choice([None, None, 2, 3])
+        rule = r.choice([[], [b"--min"], [b"--max"]])
+        largest = rule == [b"--max"] or (not rule and prime is None)
+        terms = [[(tuple(-x for x in e) if largest else e, Fraction(valuation(c, prime)) if prime else Fraction(0))
+                  for e, c in p.items()] for p in polys]
+        switches_ = rule + ([b"--valuation", str(prime).encode()] if prime else []) + [b"--exact"]
+        for mode, model_of in ((b"--tropical", tropical), (b"--prevariety", prevariety)):
+            got = run(binary, [mode] + switches_, doc)
+            want = (model_of(terms, dim).encode(), 0, b"")
+            runs += 1
+            if got != want:
+                fail("tropical", [mode] + switches_, doc, want, got)
+    return runs
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("binary")
@@ -708,10 +749,11 @@ def main():
                     break
             if got_many[:2] != want or got_many[2] != warns:
                 fail(f"case {n}, --weights", [vectors] + rest, doc, (want, warns), got_many)
+    tropical_runs = check_tropical(ns.binary, r, max(ns.count // 20, 20), fail)
     print(f"{agreed} documents within 31 bits compared in both modes; {warned} runs warned; "
           f"{many} runs with --weights; {lenients} lenient variants; {valued} --valuation runs checked "
-          f"against --exact and scaling")
-    print(f"{ns.count + agreed - failures} passed, {failures} failed")
+          f"against --exact and scaling; {tropical_runs} --tropical and --prevariety runs")
+    print(f"{ns.count + agreed + tropical_runs - failures} passed, {failures} failed")
     return 1 if failures else 0
 
 
