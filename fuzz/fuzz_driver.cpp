@@ -210,6 +210,9 @@ void checkValuationScaling(const std::vector<std::string_view>& args, std::strin
     const std::string joined = joinLines(input);
     const Parsed d = parseDocument(joined);
     if (!p || joined.find("]{") == npos) return;
+    // A '}' before the "]{" makes the polynomial list run to the end of the
+    // document, a framing the rewritten document would not keep.
+    if (joined.find('}') < joined.find("]{")) return;
     std::ostringstream scaled;
     Writer w(scaled);
     w.put(joined.substr(0, joined.find("]{") + 2));
