@@ -200,7 +200,7 @@ TEST(Hostile, GrowthStaysInBounds) {
              std::ofstream(file, std::ios::binary) << "(" << std::string(200'000'000, ' ') << "1)\n";
              return std::string("Q[x]{x+1}");
          },
-         4},
+         6},
     };
     for (const auto& row : rows) {
         const std::string in = row.in();
