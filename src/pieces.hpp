@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -20,10 +21,15 @@ inline constexpr std::size_t npos = std::string_view::npos;
 class Pieces {
 public:
     Pieces(std::string_view text, char delimiter) : text_(text), delimiter_(delimiter) {}
-    // Moves to the next piece; false after the last.
-    bool next() {
+    // Moves to the next piece; false after the last. Always inlined: once
+    // it is called from many units, the compiler would otherwise call it
+    // from the polynomial list's loop, once per polynomial.
+    [[gnu::always_inline]] bool next() {
         if (last_) return false;
-        const std::size_t cut = text_.find(delimiter_, pos_);
+        // memchr itself: string_view::find, called from many units, is left
+        // out of line.
+        const void* hit = pos_ < text_.size() ? std::memchr(text_.data() + pos_, delimiter_, text_.size() - pos_) : nullptr;
+        const std::size_t cut = hit == nullptr ? npos : static_cast<std::size_t>(static_cast<const char*>(hit) - text_.data());
         last_ = cut == npos;
         piece_ = text_.substr(pos_, last_ ? npos : cut - pos_);
         pos_ = cut + 1;
