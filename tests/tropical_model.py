@@ -12,37 +12,10 @@ from itertools import combinations, product
 from math import gcd
 
 
-def rank_and_solve(rows, rhs):
-    """Gaussian elimination: (rank, the unique solution or None)."""
-    m = [[Fraction(x) for x in r] + [Fraction(b)] for r, b in zip(rows, rhs)]
-    n = len(rows[0]) if rows else 0
-    rank, pivots = 0, []
-    for c in range(n):
-        p = next((r for r in range(rank, len(m)) if m[r][c] != 0), None)
-        if p is None:
-            continue
-        m[rank], m[p] = m[p], m[rank]
-        lead = m[rank][c]
-        m[rank] = [x / lead for x in m[rank]]
-        for r in range(len(m)):
-            if r != rank and m[r][c] != 0:
-                f = m[r][c]
-                m[r] = [x - f * y for x, y in zip(m[r], m[rank])]
-        pivots.append(c)
-        rank += 1
-    if any(all(x == 0 for x in row[:n]) and row[n] != 0 for row in m):
-        return rank, None
-    if rank < n:
-        return rank, None
-    sol = [Fraction(0)] * n
-    for r, c in enumerate(pivots):
-        sol[c] = m[r][n]
-    return rank, sol
-
-
-def null_space(rows, n):
-    """A basis of the vectors orthogonal to the rows, in reduced row echelon form."""
-    m = [list(map(Fraction, r)) for r in rows]
+def eliminate(rows, n):
+    """Gauss-Jordan elimination on the first n columns of the rows, over
+    Fractions: (the reduced rows, zero rows at the end, and the pivot columns)."""
+    m = [[Fraction(x) for x in r] for r in rows]
     rank, pivots = 0, []
     for c in range(n):
         p = next((r for r in range(rank, len(m)) if m[r][c] != 0), None)
@@ -56,6 +29,24 @@ def null_space(rows, n):
                 m[r] = [x - f * y for x, y in zip(m[r], m[rank])]
         pivots.append(c)
         rank += 1
+    return m, pivots
+
+
+def rank_and_solve(rows, rhs):
+    """(rank, the unique solution of rows·x = rhs or None)."""
+    n = len(rows[0]) if rows else 0
+    m, pivots = eliminate([list(r) + [b] for r, b in zip(rows, rhs)], n)
+    if any(all(x == 0 for x in row[:n]) and row[n] != 0 for row in m) or len(pivots) < n:
+        return len(pivots), None
+    sol = [Fraction(0)] * n
+    for r, c in enumerate(pivots):
+        sol[c] = m[r][n]
+    return len(pivots), sol
+
+
+def null_space(rows, n):
+    """A basis of the vectors orthogonal to the rows, in reduced row echelon form."""
+    m, pivots = eliminate(rows, n)
     basis = []
     for free in (c for c in range(n) if c not in pivots):
         v = [Fraction(0)] * n
@@ -67,20 +58,8 @@ def null_space(rows, n):
 
 
 def rref(rows, n):
-    m = [[Fraction(x) for x in r] for r in rows]
-    rank = 0
-    for c in range(n):
-        p = next((r for r in range(rank, len(m)) if m[r][c] != 0), None)
-        if p is None:
-            continue
-        m[rank], m[p] = m[p], m[rank]
-        m[rank] = [x / m[rank][c] for x in m[rank]]
-        for r in range(len(m)):
-            if r != rank and m[r][c] != 0:
-                f = m[r][c]
-                m[r] = [x - f * y for x, y in zip(m[r], m[rank])]
-        rank += 1
-    return m[:rank]
+    m, pivots = eliminate(rows, n)
+    return m[:len(pivots)]
 
 
 def primitive(v):
