@@ -42,16 +42,13 @@ std::vector<GeneratorSet> facesOf(const std::vector<TropicalTerm>& terms, const 
     return faces;
 }
 
-// The terms whose faces are facets: the faces that are not all of P's
-// generators and lie in no larger face.
-std::vector<std::size_t> facetTerms(const std::vector<GeneratorSet>& faces, std::size_t count) {
-    GeneratorSet all = emptySet(count);
-    for (std::size_t k = 0; k < count; ++k) insert(all, k);
+// The terms whose faces are facets: the faces that lie in no larger one.
+// (No term's face is all of P, which has the full dimension.)
+std::vector<std::size_t> facetTerms(const std::vector<GeneratorSet>& faces) {
     std::vector<std::size_t> facets;
     for (std::size_t i = 0; i < faces.size(); ++i) {
-        if (faces[i] == all) continue;
         const bool larger = std::any_of(faces.begin(), faces.end(), [&](const GeneratorSet& f) {
-            return f != faces[i] && f != all && isSubset(faces[i], f);
+            return f != faces[i] && isSubset(faces[i], f);
         });
         if (!larger) facets.push_back(i);
     }
@@ -159,7 +156,7 @@ Hypersurface hypersurface(const Polyhedra& polyhedra, const std::vector<Tropical
     }
     const Generators g = polyhedra.generators(under);
     const std::vector<GeneratorSet> faces = facesOf(terms, g);
-    const std::vector<std::size_t> facets = facetTerms(faces, g.points.size() + g.rays.size());
+    const std::vector<std::size_t> facets = facetTerms(faces);
     const std::vector<QVector> orthogonal = orthogonalBasis(lineality);
     const auto withoutT = [](const QVector& v) { return QVector(v.begin(), v.end() - 1); };
     for (const auto& [i, j] : ridges(faces, facets, g.points.size())) {
