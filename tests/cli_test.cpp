@@ -373,6 +373,10 @@ const Row kRows[] = {
      "Q[x1,x2,x3,x4]{x1+x2+x3+x4,x1*x2+x2*x3+x3*x4+x4*x1,x1*x2*x3+x2*x3*x4+x3*x4*x1+x4*x1*x2,x1*x2*x3*x4-1}",
      "dimension 1\nvertex (0,0,0,0)\nray (-1,1,-1,1)\nray (1,-1,1,-1)\ncell 1 2\ncell 1 3\n", 0},
     {"prevariety_meets_nowhere", {"--prevariety"}, "Q[x]{x+1,x}", "empty\n", 0},
+    // The first two meet in a line that is no lineality of the whole: the
+    // branch goes on, and the third leaves a ray of it.
+    {"prevariety_through_a_line", {"--prevariety"}, "Q[x,y,z]{x+1,y*z+y,x+y+1}",
+     "dimension 1\nvertex (0,0,0)\nray (0,-1,0)\ncell 1 2\n", 0},
     {"prevariety_a_point", {"--prevariety"}, "Q[x,y]{x+1,x+y}", "dimension 0\nvertex (0,0)\ncell 1\n", 0},
     {"prevariety_of_zero", {"--prevariety"}, "Q[x]{0}", "dimension 1\nlineality (1)\nvertex (0)\ncell 1\n", 0},
     {"tropical_and_prevariety", {"--tropical", "--prevariety"}, "not read",
