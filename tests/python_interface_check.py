@@ -27,6 +27,10 @@ def sympy_initial(poly, gens, w):
                 if sum(a * b for a, b in zip(e, w)) == top), sympy.Integer(0))
 
 
+def _refuse():
+    raise ValueError("no SymPy: nothing to mix")
+
+
 def check_hostile(initform, check, sympy):
     """Hostile names, weights, primes and rules: each is refused or answered
     as data, nothing the caller passes runs, and no process is left behind."""
@@ -43,6 +47,8 @@ def check_hostile(initform, check, sympy):
                ("a weight that is a bool", lambda: initform.initial_forms(["x+y"], [True, 1])),
                ("a prime that is code", lambda: initform.initial_forms(["x"], [1], valuation=f"2; touch {marker}")),
                ("a rule typo in the cone", lambda: initform.groebner_cone(["x-y"], rule="minimum")),
+               ("a text beside SymPy objects", lambda: initform.initial_forms(
+                   [f"__import__('os').mkdir({marker!r})", sympy.Symbol("x")], [1]) if sympy else _refuse()),
                ("a rule typo in the walk", lambda: initform.next_weight(["x-y"], [1, 0], [0, 1], rule="minimum")),
                ("a session's weight with a line end", lambda: initform.Session(["x"], ["x"]).initial_forms(["1\n2"]))]
     for name, call in refused:

@@ -101,8 +101,11 @@ class _Basis:
         self.sympy = any(_is_sympy(p) for p in polys)
         if self.sympy:
             import sympy
-            self.symbols = list(gens) if gens else sorted(set().union(*(sympy.sympify(p).free_symbols for p in polys)),
-                                                            key=str)
+            # Texts beside SymPy objects would have to be parsed by SymPy,
+            # which evaluates them: refused.
+            if not all(_is_sympy(p) for p in polys):
+                raise ValueError("polynomials must be all SymPy objects or all strings")
+            self.symbols = list(gens) if gens else sorted(set().union(*(p.free_symbols for p in polys)), key=str)
             self.symbols = [sympy.Symbol(g) if isinstance(g, str) else g for g in self.symbols]
             # Stand-in names by position: no name of the caller's reaches the
             # document, and none can collide with another.
