@@ -100,8 +100,27 @@ private:
     // ray, or lines beyond it.
     bool meets(const Constraints& c) const {
         if (!fan_) return polyhedra_.feasible(c);
-        const Generators g = polyhedra_.generators(c);
-        return !g.rays.empty() || g.lines.size() > orthogonal_.size();
+        // A line beyond the lineality space: the rows and the space's basis
+        // leave a direction free.
+        std::vector<QVector> rows = orthogonal_;
+        for (const QVector& r : c.rows) rows.emplace_back(r.begin() + 1, r.end());
+        if (rowEchelon(std::move(rows)).size() < c.n) return true;
+        // Otherwise the cone is pointed off the lineality space, and holds
+        // more than 0 exactly when the sum of its inequalities reaches 1 on it.
+        Constraints lp = c;
+        QVector sum(c.n + 1, 0);
+        sum[0] = -1;
+        for (std::size_t r = 0; r < c.rows.size(); ++r) {
+            if (c.equal[r]) continue;
+            for (std::size_t k = 1; k <= c.n; ++k) sum[k] += c.rows[r][k];
+        }
+        lp.add(std::move(sum), false);
+        for (const QVector& l : orthogonal_) {
+            QVector row{0};
+            row.insert(row.end(), l.begin(), l.end());
+            lp.add(std::move(row), true);
+        }
+        return polyhedra_.feasible(lp);
     }
 
     const Constraints& constraintsOf(std::size_t surface, std::size_t cell) const {
