@@ -32,6 +32,18 @@ inline BitSet intersection(const BitSet& a, const BitSet& b) {
     return c;
 }
 
+// The positions of the sets that lie in no larger set of the list: of the
+// faces of a polyhedron, given by the generators on each, the facets.
+inline std::vector<std::size_t> maximalSets(const std::vector<BitSet>& sets) {
+    std::vector<std::size_t> maximal;
+    for (std::size_t i = 0; i < sets.size(); ++i) {
+        bool larger = false;
+        for (std::size_t k = 0; k < sets.size() && !larger; ++k) larger = sets[k] != sets[i] && isSubset(sets[i], sets[k]);
+        if (!larger) maximal.push_back(i);
+    }
+    return maximal;
+}
+
 // The smallest number of the set (64 times its size when it is empty).
 inline std::size_t firstOf(const BitSet& s) {
     for (std::size_t i = 0; i < s.size(); ++i) {

@@ -112,23 +112,19 @@ BitSet zeroSet(const SparseVector& v, const std::vector<IntVector>& rays) {
 // complement of the equations (itself when there are none).
 std::vector<IntVector> facetsAmong(const std::vector<SparseVector>& bounding, std::size_t n,
                                    const std::vector<IntVector>& rays, const std::vector<IntVector>& equations) {
-    std::vector<std::pair<BitSet, std::size_t>> faces;  // proper faces, and a vector cutting each out
-    BitSet all = zeroSet({}, rays);
+    std::vector<BitSet> faces;        // the proper faces
+    std::vector<std::size_t> cutting;  // a bounding vector cutting each out
+    const BitSet all = zeroSet({}, rays);
     for (std::size_t k = 0; k < bounding.size(); ++k) {
         BitSet set = zeroSet(bounding[k], rays);
-        if (set != all) faces.emplace_back(std::move(set), k);
+        if (set == all) continue;
+        faces.push_back(std::move(set));
+        cutting.push_back(k);
     }
-    std::sort(faces.begin(), faces.end());
-    faces.erase(std::unique(faces.begin(), faces.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
-                faces.end());
     const std::vector<QVector> off = orthogonalBasis(rationalRows(equations));
     std::vector<IntVector> facets;
-    for (const auto& [set, k] : faces) {
-        const bool maximal = std::none_of(faces.begin(), faces.end(), [&set = set](const auto& other) {
-            return other.first != set && isSubset(set, other.first);
-        });
-        if (!maximal) continue;
-        const IntVector v = dense(bounding[k], n);
+    for (const std::size_t f : maximalSets(faces)) {
+        const IntVector v = dense(bounding[cutting[f]], n);
         facets.push_back(off.empty() ? v : primitive(projectOff(toRational(v), off)));
     }
     std::sort(facets.begin(), facets.end());

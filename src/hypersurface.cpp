@@ -42,19 +42,6 @@ std::vector<GeneratorSet> facesOf(const std::vector<TropicalTerm>& terms, const 
     return faces;
 }
 
-// The terms whose faces are facets: the faces that lie in no larger one.
-// (No term's face is all of P, which has the full dimension.)
-std::vector<std::size_t> facetTerms(const std::vector<GeneratorSet>& faces) {
-    std::vector<std::size_t> facets;
-    for (std::size_t i = 0; i < faces.size(); ++i) {
-        const bool larger = std::any_of(faces.begin(), faces.end(), [&](const GeneratorSet& f) {
-            return f != faces[i] && isSubset(faces[i], f);
-        });
-        if (!larger) facets.push_back(i);
-    }
-    return facets;
-}
-
 // The pairs of facets that meet in a ridge: a ridge holds a point of P, and
 // lies in no third facet (a face of lower dimension lies in three or more).
 std::vector<std::pair<std::size_t, std::size_t>> ridges(const std::vector<GeneratorSet>& faces,
@@ -156,7 +143,9 @@ Hypersurface hypersurface(const Polyhedra& polyhedra, const std::vector<Tropical
     }
     const Generators g = polyhedra.generators(under);
     const std::vector<GeneratorSet> faces = facesOf(terms, g);
-    const std::vector<std::size_t> facets = facetTerms(faces);
+    // The terms whose faces are facets (no term's face is all of P, which
+    // has the full dimension).
+    const std::vector<std::size_t> facets = maximalSets(faces);
     const std::vector<QVector> orthogonal = orthogonalBasis(lineality);
     const auto withoutT = [](const QVector& v) { return QVector(v.begin(), v.end() - 1); };
     for (const auto& [i, j] : ridges(faces, facets, g.points.size())) {

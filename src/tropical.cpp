@@ -95,8 +95,7 @@ int answerTropical(const Options& o, const InputSource& in, Diagnostics& diag) {
         diag.out.put("polynomial ");
         diag.out.put(std::to_string(++k));
         diag.out.lineEnd();
-        const PolyhedralComplex whole = wholeSpace(n);
-        diag.out.put(terms.empty() ? blockOf(whole) : polyhedra.apart([&] {
+        diag.out.put(terms.empty() ? blockOf(wholeSpace(n)) : polyhedra.apart([&] {
             return blockOf(hypersurface(polyhedra, terms, n).complex);
         }));
         diag.out.flush();
