@@ -7,17 +7,14 @@
 #include "refinement.hpp"
 
 #include <algorithm>
+#include <cstdint>
+#include <type_traits>
+
+#include "incremental.hpp"
 
 namespace initform {
 
 namespace {
-
-// The constraints of a branch with one more cell's.
-Constraints joined(const Constraints& a, const Constraints& b) {
-    Constraints c = a;
-    for (std::size_t r = 0; r < b.rows.size(); ++r) c.add(b.rows[r], b.equal[r]);
-    return c;
-}
 
 // A cell's vertices and rays, as keys: a cell that another holds is a face
 // of it, so its vertices and rays are some of the other's.
@@ -31,53 +28,72 @@ struct CellKey {
     }
 };
 
-// A hypersurface not yet chosen in a branch, and its cells that meet it.
-struct Open {
-    std::size_t surface;
-    std::vector<std::size_t> cells;
+// A constraint as integers: the row of a cell, scaled to clear its
+// denominators; without lifts, its constant (0) dropped.
+template <class Integer>
+struct Row {
+    std::vector<Integer> entries;
+    bool equal;
 };
+
+template <class Integer>
+Integer narrowed(const mpz_class& x) {
+    if constexpr (std::is_same_v<Integer, mpz_class>) {
+        return x;
+    } else {
+        if (!x.fits_slong_p()) throw Overflow{};
+        return x.get_si();
+    }
+}
+
+template <class Integer>
+std::vector<Row<Integer>> rowsOf(const Constraints& c, bool fan) {
+    std::vector<Row<Integer>> rows;
+    for (std::size_t r = 0; r < c.rows.size(); ++r) {
+        const IntVector whole = primitive(c.rows[r]);
+        Row<Integer> row{{}, c.equal[r]};
+        for (std::size_t k = fan ? 1 : 0; k < whole.size(); ++k) row.entries.push_back(narrowed<Integer>(whole[k]));
+        rows.push_back(std::move(row));
+    }
+    // The equation first: it halves what the inequalities work on.
+    std::stable_partition(rows.begin(), rows.end(), [](const Row<Integer>& row) { return row.equal; });
+    return rows;
+}
 
 // Without lifts every cell is a cone holding the lineality space L, and so
 // is every intersection: a branch whose intersection is L alone ends there,
-// since L is a cell only when nothing larger is. With lifts a branch ends
-// when its intersection is empty.
+// since L is a cell only when nothing larger is. With lifts the polyhedra
+// are cones over t = 1 in Q^(1+n), and a branch ends when its cone has no
+// ray with t > 0. Each branch keeps its cone in generators, and a cell is
+// tested by cutting that cone with the cell's constraints.
+template <class Integer>
 class Enumeration {
 public:
-    Enumeration(const Polyhedra& polyhedra, std::vector<Hypersurface> surfaces, std::vector<QVector> orthogonal,
-                std::size_t n, bool fan)
-        : polyhedra_(polyhedra), surfaces_(std::move(surfaces)), orthogonal_(std::move(orthogonal)), n_(n), fan_(fan) {}
+    using Cone = IncrementalCone<Integer>;
 
-    // Every leaf below the branch.
-    void descend(const Constraints& branch, const std::vector<Open>& open) {
-        if (open.empty()) return leaf(branch);
-        const auto chosen = std::min_element(open.begin(), open.end(),
-                                             [](const Open& a, const Open& b) { return a.cells.size() < b.cells.size(); });
-        for (const std::size_t cell : chosen->cells) {
-            const Constraints next = joined(branch, constraintsOf(chosen->surface, cell));
-            std::vector<Open> rest;
-            bool dead = false;
-            for (auto o = open.begin(); o != open.end() && !dead; ++o) {
-                if (o == chosen) continue;
-                Open meeting{o->surface, {}};
-                for (const std::size_t c : o->cells) {
-                    if (meets(joined(next, constraintsOf(o->surface, c)))) meeting.cells.push_back(c);
-                }
-                dead = meeting.cells.empty();
-                rest.push_back(std::move(meeting));
+    Enumeration(const std::vector<Hypersurface>& surfaces, std::vector<QVector> orthogonal, std::size_t n, bool fan)
+        : orthogonal_(std::move(orthogonal)), n_(n), fan_(fan) {
+        for (const Hypersurface& h : surfaces) {
+            std::vector<std::vector<Row<Integer>>>& cells = rows_.emplace_back();
+            std::size_t most = 0;
+            for (const TieCell& cell : h.cells) {
+                cells.push_back(rowsOf<Integer>(cell.constraints, fan));
+                most = std::max(most, cells.back().size());
             }
-            if (!dead) descend(next, rest);
+            capacity_ += most;
         }
     }
 
     // The tree from its root: every cell of these hypersurfaces.
     void run(const std::vector<std::size_t>& surfaces) {
+        Cone root(fan_ ? n_ : n_ + 1, capacity_);
+        if (!fan_) root.add(unitRow(), false);  // t >= 0
         std::vector<Open> open;
         for (const std::size_t s : surfaces) {
-            open.push_back(Open{s, std::vector<std::size_t>(surfaces_[s].cells.size())});
-            for (std::size_t c = 0; c < open.back().cells.size(); ++c) open.back().cells[c] = c;
+            Open o = meeting(root, s, allCells(s));
+            if (o.cells.empty()) return;
+            open.push_back(std::move(o));
         }
-        Constraints root;
-        root.n = n_;
         descend(root, open);
     }
 
@@ -95,42 +111,73 @@ public:
     }
 
 private:
-    // Whether the constraints leave more than the branch may end with: a
-    // point (with lifts), or more than the lineality space (without): a
-    // ray, or lines beyond it.
-    bool meets(const Constraints& c) const {
-        if (!fan_) return polyhedra_.feasible(c);
-        // A line beyond the lineality space: the rows and the space's basis
-        // leave a direction free.
-        std::vector<QVector> rows = orthogonal_;
-        for (const QVector& r : c.rows) rows.emplace_back(r.begin() + 1, r.end());
-        if (rowEchelon(std::move(rows)).size() < c.n) return true;
-        // Otherwise the cone is pointed off the lineality space, and holds
-        // more than 0 exactly when the sum of its inequalities reaches 1 on it.
-        Constraints lp = c;
-        QVector sum(c.n + 1, 0);
-        sum[0] = -1;
-        for (std::size_t r = 0; r < c.rows.size(); ++r) {
-            if (c.equal[r]) continue;
-            for (std::size_t k = 1; k <= c.n; ++k) sum[k] += c.rows[r][k];
+    // A hypersurface not yet chosen in a branch, its cells that meet the
+    // branch, and the branch's cone cut by each.
+    struct Open {
+        std::size_t surface;
+        std::vector<std::size_t> cells;
+        std::vector<Cone> cones;
+    };
+
+    // Every leaf below the branch.
+    void descend(const Cone& branch, const std::vector<Open>& open) {
+        if (open.empty()) return leaf(branch);
+        const auto chosen = std::min_element(open.begin(), open.end(),
+                                             [](const Open& a, const Open& b) { return a.cells.size() < b.cells.size(); });
+        for (const Cone& next : chosen->cones) {
+            std::vector<Open> rest;
+            bool dead = false;
+            for (auto o = open.begin(); o != open.end() && !dead; ++o) {
+                if (o == chosen) continue;
+                rest.push_back(meeting(next, o->surface, o->cells));
+                dead = rest.back().cells.empty();
+            }
+            if (!dead) descend(next, rest);
         }
-        lp.add(std::move(sum), false);
-        for (const QVector& l : orthogonal_) {
-            QVector row{0};
-            row.insert(row.end(), l.begin(), l.end());
-            lp.add(std::move(row), true);
-        }
-        return polyhedra_.feasible(lp);
     }
 
-    const Constraints& constraintsOf(std::size_t surface, std::size_t cell) const {
-        return surfaces_[surface].cells[cell].constraints;
+    // The cells of a hypersurface that meet the branch.
+    Open meeting(const Cone& branch, std::size_t surface, const std::vector<std::size_t>& cells) const {
+        Open o{surface, {}, {}};
+        for (const std::size_t c : cells) {
+            Cone cut = branch;
+            for (const Row<Integer>& row : rows_[surface][c]) cut.add(row.entries, row.equal);
+            if (!meets(cut)) continue;
+            o.cells.push_back(c);
+            o.cones.push_back(std::move(cut));
+        }
+        return o;
     }
 
-    void leaf(const Constraints& branch) {
-        const Generators g = polyhedra_.generators(branch);
-        if (g.points.empty()) return;
-        Cell cell = projectedCell(g.points, g.rays, orthogonal_);
+    // Whether the cone holds more than a branch may end with: a point of
+    // t > 0 (with lifts), or more than the lineality space (without).
+    bool meets(const Cone& cone) const {
+        if (fan_) return !cone.rays.empty() || cone.lines.size() > orthogonal_.size();
+        return std::any_of(cone.rays.begin(), cone.rays.end(), [](const auto& r) { return r[0] > 0; });
+    }
+
+    std::vector<std::size_t> allCells(std::size_t surface) const {
+        std::vector<std::size_t> all(rows_[surface].size());
+        for (std::size_t c = 0; c < all.size(); ++c) all[c] = c;
+        return all;
+    }
+
+    std::vector<Integer> unitRow() const {
+        std::vector<Integer> t(n_ + 1, Integer(0));
+        t[0] = 1;
+        return t;
+    }
+
+    void leaf(const Cone& cone) {
+        std::vector<QVector> points;
+        std::vector<QVector> rays;
+        if (fan_) points.emplace_back(n_, 0);
+        for (const auto& r : cone.rays) {
+            QVector& v = (fan_ || r[0] == 0 ? rays : points).emplace_back();
+            const mpq_class scale = fan_ || r[0] == 0 ? mpq_class(1) : mpq_class(1, mpz_class(r[0]));
+            for (std::size_t k = fan_ ? 0 : 1; k < r.size(); ++k) v.emplace_back(mpq_class(mpz_class(r[k])) * scale);
+        }
+        Cell cell = projectedCell(points, rays, orthogonal_);
         CellKey key{std::move(cell.vertices), std::move(cell.rays)};
         std::sort(key.vertices.begin(), key.vertices.end());
         key.vertices.erase(std::unique(key.vertices.begin(), key.vertices.end()), key.vertices.end());
@@ -139,13 +186,28 @@ private:
         if (std::find(found_.begin(), found_.end(), key) == found_.end()) found_.push_back(std::move(key));
     }
 
-    const Polyhedra& polyhedra_;
-    std::vector<Hypersurface> surfaces_;
+    std::vector<std::vector<std::vector<Row<Integer>>>> rows_;  // of each hypersurface's cells
     std::vector<QVector> orthogonal_;
     std::vector<CellKey> found_;
+    std::size_t capacity_ = 1;  // the most constraints on a branch: t >= 0 and one cell per hypersurface
     std::size_t n_;
     bool fan_;
 };
+
+// The maximal cells of the refinement, in machine words and, when they do
+// not suffice, in GMP integers.
+std::vector<Cell> refinedCells(const std::vector<Hypersurface>& surfaces, const std::vector<std::size_t>& constraining,
+                               const std::vector<QVector>& orthogonal, std::size_t n, bool fan) {
+    try {
+        Enumeration<std::int64_t> tree(surfaces, orthogonal, n, fan);
+        tree.run(constraining);
+        return tree.maximalCells();
+    } catch (const Overflow&) {
+        Enumeration<mpz_class> tree(surfaces, orthogonal, n, fan);
+        tree.run(constraining);
+        return tree.maximalCells();
+    }
+}
 
 // The dimension of a cell in the complement of the lineality: the rank of
 // its rays and of its vertices' differences.
@@ -179,10 +241,8 @@ PolyhedralComplex prevariety(const Polyhedra& polyhedra, const std::vector<std::
     const bool fan = std::all_of(polynomials.begin(), polynomials.end(), [](const std::vector<TropicalTerm>& terms) {
         return std::all_of(terms.begin(), terms.end(), [](const TropicalTerm& t) { return sgn(t.lift) == 0; });
     });
-    Enumeration tree(polyhedra, std::move(surfaces), orthogonalBasis(lineality), n, fan);
-    tree.run(constraining);
     PolyhedralComplex c;
-    c.cells = tree.maximalCells();
+    c.cells = refinedCells(surfaces, constraining, orthogonalBasis(lineality), n, fan);
     if (c.cells.empty()) return c;
     for (const QVector& l : lineality) c.lineality.push_back(primitive(l));
     for (const Cell& cell : c.cells) c.dimension = std::max(c.dimension, lineality.size() + cellDimension(cell));
