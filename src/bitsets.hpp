@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace initform {
@@ -15,13 +16,25 @@ using BitSet = std::vector<std::uint64_t>;
 // The empty set of numbers below `count`.
 inline BitSet emptySet(std::size_t count) { return BitSet((count + 63) / 64, 0); }
 
-inline void insert(BitSet& s, std::size_t k) { s[k / 64] |= std::uint64_t{1} << (k % 64); }
+// A set's words where they lie, in a BitSet or in a block of many sets.
+using BitSpan = std::span<std::uint64_t>;
+using ConstBitSpan = std::span<const std::uint64_t>;
 
-inline bool has(const BitSet& s, std::size_t k) { return (s[k / 64] >> (k % 64) & 1) != 0; }
+inline void insert(BitSpan s, std::size_t k) { s[k / 64] |= std::uint64_t{1} << (k % 64); }
 
-inline bool isSubset(const BitSet& a, const BitSet& b) {
+inline bool has(ConstBitSpan s, std::size_t k) { return (s[k / 64] >> (k % 64) & 1) != 0; }
+
+inline bool isSubset(ConstBitSpan a, ConstBitSpan b) {
     for (std::size_t i = 0; i < a.size(); ++i) {
         if ((a[i] & ~b[i]) != 0) return false;
+    }
+    return true;
+}
+
+// Whether the numbers in both a and b are all in c.
+inline bool meetWithin(ConstBitSpan a, ConstBitSpan b, ConstBitSpan c) {
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if ((a[i] & b[i] & ~c[i]) != 0) return false;
     }
     return true;
 }

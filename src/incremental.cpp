@@ -20,7 +20,7 @@ std::int64_t mulSub(std::int64_t a, std::int64_t b, std::int64_t c, std::int64_t
 }
 mpz_class mulSub(const mpz_class& a, const mpz_class& b, const mpz_class& c, const mpz_class& d) { return a * b - c * d; }
 
-std::int64_t dotOf(const std::vector<std::int64_t>& a, const std::vector<std::int64_t>& b) {
+std::int64_t dotOf(std::span<const std::int64_t> a, std::span<const std::int64_t> b) {
     std::int64_t sum = 0;
     for (std::size_t k = 0; k < a.size(); ++k) {
         std::int64_t term = 0;
@@ -28,7 +28,7 @@ std::int64_t dotOf(const std::vector<std::int64_t>& a, const std::vector<std::in
     }
     return sum;
 }
-mpz_class dotOf(const std::vector<mpz_class>& a, const std::vector<mpz_class>& b) {
+mpz_class dotOf(std::span<const mpz_class> a, std::span<const mpz_class> b) {
     mpz_class sum = 0;
     for (std::size_t k = 0; k < a.size(); ++k) sum += a[k] * b[k];
     return sum;
@@ -38,7 +38,7 @@ int signOf(std::int64_t x) { return (x > 0) - (x < 0); }
 int signOf(const mpz_class& x) { return sgn(x); }
 
 // v divided by the gcd of its entries.
-void makePrimitive(std::vector<std::int64_t>& v) {
+void makePrimitive(std::span<std::int64_t> v) {
     std::int64_t g = 0;
     for (const std::int64_t x : v) {
         if (x == INT64_MIN) throw Overflow{};  // its absolute value does not fit
@@ -48,7 +48,7 @@ void makePrimitive(std::vector<std::int64_t>& v) {
         for (std::int64_t& x : v) x /= g;
     }
 }
-void makePrimitive(std::vector<mpz_class>& v) {
+void makePrimitive(std::span<mpz_class> v) {
     mpz_class g = 0;
     for (const mpz_class& x : v) mpz_gcd(g.get_mpz_t(), g.get_mpz_t(), x.get_mpz_t());
     if (g > 1) {
@@ -56,31 +56,33 @@ void makePrimitive(std::vector<mpz_class>& v) {
     }
 }
 
-// (a·p) q - (a·q) p, made primitive: on the hyperplane a·x = 0, and a
-// positive combination of p and q where a·p > 0 >= a·q.
+// Writes (a·p) q - (a·q) p, made primitive, to out: on the hyperplane
+// a·x = 0, and a positive combination of p and q where a·p > 0 >= a·q.
 template <class Integer>
-std::vector<Integer> combined(const std::vector<Integer>& p, const Integer& ap, const std::vector<Integer>& q,
-                              const Integer& aq) {
-    std::vector<Integer> out(p.size());
+void combine(std::span<const Integer> p, const Integer& ap, std::span<const Integer> q, const Integer& aq,
+             std::span<Integer> out) {
     for (std::size_t k = 0; k < p.size(); ++k) out[k] = mulSub(ap, q[k], aq, p[k]);
     makePrimitive(out);
-    return out;
+}
+
+// The span of the k-th vector of d entries in a block.
+template <class T>
+std::span<T> slot(std::vector<T>& block, std::size_t k, std::size_t d) {
+    return {block.data() + k * d, d};
 }
 
 }  // namespace
 
 template <class Integer>
-IncrementalCone<Integer>::IncrementalCone(std::size_t d, std::size_t capacity) : capacity(capacity) {
-    for (std::size_t k = 0; k < d; ++k) {
-        lines.emplace_back(d, Integer(0));
-        lines.back()[k] = 1;
-    }
+IncrementalCone<Integer>::IncrementalCone(std::size_t d, std::size_t capacity)
+    : d_(d), words_((capacity + 63) / 64), lines_(d * d, Integer(0)) {
+    for (std::size_t k = 0; k < d; ++k) lines_[k * d + k] = 1;
 }
 
 template <class Integer>
-void IncrementalCone<Integer>::add(const Vector& row, bool equal) {
-    for (std::size_t l = 0; l < lines.size(); ++l) {
-        if (signOf(dotOf(row, lines[l])) != 0) return cutLine(l, row, equal);
+void IncrementalCone<Integer>::add(std::span<const Integer> row, bool equal) {
+    for (std::size_t l = 0; l < lineCount(); ++l) {
+        if (signOf(dotOf(row, slot(lines_, l, d_))) != 0) return cutLine(l, row, equal);
     }
     cutRays(row, equal);
 }
@@ -88,72 +90,88 @@ void IncrementalCone<Integer>::add(const Vector& row, bool equal) {
 // A line l that crosses the hyperplane: every other generator slides along
 // l onto it, and l's positive half is the one new ray (none for an equation).
 template <class Integer>
-void IncrementalCone<Integer>::cutLine(std::size_t line, const Vector& row, bool equal) {
-    Vector l = std::move(lines[line]);
-    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(line));
+void IncrementalCone<Integer>::cutLine(std::size_t line, std::span<const Integer> row, bool equal) {
+    std::vector<Integer> l(lines_.begin() + static_cast<std::ptrdiff_t>(line * d_),
+                           lines_.begin() + static_cast<std::ptrdiff_t>((line + 1) * d_));
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(line * d_),
+                 lines_.begin() + static_cast<std::ptrdiff_t>((line + 1) * d_));
     Integer al = dotOf(row, l);
     if (signOf(al) < 0) {
         for (Integer& x : l) x = mulSub(x, Integer(-1), Integer(0), Integer(0));
         al = dotOf(row, l);
     }
-    for (Vector& m : lines) {
+    const auto slide = [&](std::span<Integer> m) {
         const Integer am = dotOf(row, m);
-        if (signOf(am) != 0) m = combined(l, al, m, am);
-    }
-    for (std::size_t r = 0; r < rays.size(); ++r) {
-        const Integer ar = dotOf(row, rays[r]);
-        if (signOf(ar) != 0) rays[r] = combined(l, al, rays[r], ar);
-        insert(tight[r], added);
+        if (signOf(am) != 0) combine<Integer>(l, al, m, am, m);
+    };
+    for (std::size_t m = 0; m < lineCount(); ++m) slide(slot(lines_, m, d_));
+    for (std::size_t r = 0; r < rayCount(); ++r) {
+        slide(slot(rays_, r, d_));
+        insert(slot(tight_, r, words_), added_);
     }
     if (!equal) {
         // A line lay on every constraint so far.
-        BitSet on = emptySet(capacity);
-        for (std::size_t k = 0; k < added; ++k) insert(on, k);
-        rays.push_back(std::move(l));
-        tight.push_back(std::move(on));
+        rays_.insert(rays_.end(), l.begin(), l.end());
+        tight_.resize(tight_.size() + words_, 0);
+        for (std::size_t k = 0; k < added_; ++k) insert(slot(tight_, rayCount() - 1, words_), k);
     }
-    ++added;
+    ++added_;
 }
 
 // No line crosses: the rays on the hyperplane stay, those on the right side
 // stay unless it is an equation, and adjacent pairs across it meet on it.
 template <class Integer>
-void IncrementalCone<Integer>::cutRays(const Vector& row, bool equal) {
+void IncrementalCone<Integer>::cutRays(std::span<const Integer> row, bool equal) {
     std::vector<Integer> values;
-    for (const Vector& r : rays) values.push_back(dotOf(row, r));
-    std::vector<Vector> keptRays;
-    std::vector<BitSet> keptTight;
-    for (std::size_t p = 0; p < rays.size(); ++p) {
+    for (std::size_t r = 0; r < rayCount(); ++r) values.push_back(dotOf(row, ray(r)));
+    std::vector<Integer> keptRays;
+    std::vector<std::uint64_t> keptTight;
+    for (std::size_t p = 0; p < values.size(); ++p) {
         if (signOf(values[p]) <= 0) continue;
-        for (std::size_t q = 0; q < rays.size(); ++q) {
+        for (std::size_t q = 0; q < values.size(); ++q) {
             if (signOf(values[q]) >= 0 || !adjacent(p, q)) continue;
-            keptRays.push_back(combined(rays[p], values[p], rays[q], values[q]));
-            keptTight.push_back(intersection(tight[p], tight[q]));
-            insert(keptTight.back(), added);
+            const std::size_t k = keptRays.size() / d_;
+            keptRays.resize(keptRays.size() + d_);
+            combine<Integer>(ray(p), values[p], ray(q), values[q], slot(keptRays, k, d_));
+            keptTight.resize(keptTight.size() + words_);
+            const BitSpan on = slot(keptTight, k, words_);
+            for (std::size_t w = 0; w < words_; ++w) on[w] = tight(p)[w] & tight(q)[w];
+            insert(on, added_);
         }
     }
-    for (std::size_t r = 0; r < rays.size(); ++r) {
+    for (std::size_t r = 0; r < values.size(); ++r) {
         const int side = signOf(values[r]);
         if (side < 0 || (side > 0 && equal)) continue;
-        if (side == 0) insert(tight[r], added);
-        keptRays.push_back(std::move(rays[r]));
-        keptTight.push_back(std::move(tight[r]));
+        keptRays.insert(keptRays.end(), ray(r).begin(), ray(r).end());
+        keptTight.insert(keptTight.end(), tight(r).begin(), tight(r).end());
+        if (side == 0) insert(slot(keptTight, keptTight.size() / words_ - 1, words_), added_);
     }
-    rays = std::move(keptRays);
-    tight = std::move(keptTight);
-    ++added;
+    rays_ = std::move(keptRays);
+    tight_ = std::move(keptTight);
+    ++added_;
 }
 
 template <class Integer>
-bool IncrementalCone<Integer>::adjacent(std::size_t p, std::size_t q) const {
-    const BitSet both = intersection(tight[p], tight[q]);
-    for (std::size_t t = 0; t < rays.size(); ++t) {
-        if (t != p && t != q && isSubset(both, tight[t])) return false;
+bool IncrementalCone<Integer>::satisfies(std::span<const Integer> row, bool equal) const {
+    for (std::size_t l = 0; l < lineCount(); ++l) {
+        if (signOf(dotOf(row, std::span<const Integer>(lines_.data() + l * d_, d_))) != 0) return false;
+    }
+    for (std::size_t r = 0; r < rayCount(); ++r) {
+        const int side = signOf(dotOf(row, ray(r)));
+        if (side < 0 || (side > 0 && equal)) return false;
     }
     return true;
 }
 
-template struct IncrementalCone<std::int64_t>;
-template struct IncrementalCone<mpz_class>;
+template <class Integer>
+bool IncrementalCone<Integer>::adjacent(std::size_t p, std::size_t q) const {
+    for (std::size_t t = 0; t < rayCount(); ++t) {
+        if (t != p && t != q && meetWithin(tight(p), tight(q), tight(t))) return false;
+    }
+    return true;
+}
+
+template class IncrementalCone<std::int64_t>;
+template class IncrementalCone<mpz_class>;
 
 }  // namespace initform

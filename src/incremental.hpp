@@ -7,13 +7,16 @@
 // Two rays are adjacent when no third ray lies on every constraint both lie
 // on. The cones of the tropical sets are small and their numbers tiny, so
 // the entries are machine words, checked: a result that does not fit
-// throws Overflow, and the caller starts again with GMP integers.
+// throws Overflow, and the caller starts again with GMP integers. Vectors
+// and sets lie in one block each, so that a copy of a cone, made for every
+// cell tested, is three allocations.
 #pragma once
 
 #include <gmpxx.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "bitsets.hpp"
@@ -25,28 +28,37 @@ struct Overflow {};
 
 // The cone {x : row·x >= 0 (or = 0) for every row added}, in generators.
 template <class Integer>
-struct IncrementalCone {
-    using Vector = std::vector<Integer>;
-
+class IncrementalCone {
+public:
     // The whole space Q^d, with room for `capacity` constraints.
     IncrementalCone(std::size_t d, std::size_t capacity);
 
     // Cuts the cone by row·x >= 0, or by row·x = 0 where `equal`.
-    void add(const Vector& row, bool equal);
+    void add(std::span<const Integer> row, bool equal);
 
-    std::vector<Vector> lines;  // a basis of the lineality space
-    std::vector<Vector> rays;   // the extreme rays, each primitive, up to the lines
-    std::vector<BitSet> tight;  // for each ray, the constraints it lies on
-    std::size_t added = 0;      // the number of constraints so far
-    std::size_t capacity;
+    // Whether the cone lies in row·x >= 0 (or = 0): every generator does.
+    bool satisfies(std::span<const Integer> row, bool equal) const;
+
+    std::size_t lineCount() const { return lines_.size() / d_; }
+    std::size_t rayCount() const { return rays_.size() / d_; }
+    // An extreme ray, primitive; rays differing by a line are one.
+    std::span<const Integer> ray(std::size_t k) const { return {rays_.data() + k * d_, d_}; }
 
 private:
-    void cutLine(std::size_t line, const Vector& row, bool equal);
-    void cutRays(const Vector& row, bool equal);
+    void cutLine(std::size_t line, std::span<const Integer> row, bool equal);
+    void cutRays(std::span<const Integer> row, bool equal);
     bool adjacent(std::size_t p, std::size_t q) const;
+    ConstBitSpan tight(std::size_t k) const { return {tight_.data() + k * words_, words_}; }
+
+    std::size_t d_;
+    std::size_t words_;          // of each ray's set
+    std::size_t added_ = 0;      // the number of constraints so far
+    std::vector<Integer> lines_;  // a basis of the lineality space, d_ entries each
+    std::vector<Integer> rays_;   // the extreme rays, d_ entries each
+    std::vector<std::uint64_t> tight_;  // for each ray, the constraints it lies on
 };
 
-extern template struct IncrementalCone<std::int64_t>;
-extern template struct IncrementalCone<mpz_class>;
+extern template class IncrementalCone<std::int64_t>;
+extern template class IncrementalCone<mpz_class>;
 
 }  // namespace initform

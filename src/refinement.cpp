@@ -2,12 +2,14 @@
 // hypersurface per level, a branch per cell of it that meets the branch so
 // far. A branch ends as soon as some hypersurface has no cell that meets it;
 // each level takes the hypersurface with the fewest cells that still meet
-// the branch. The leaves' polyhedra, non-maximal and repeated ones removed,
+// the branch, and passes over a cell whose meeting with the branch lies in
+// another's. The leaves' polyhedra, non-maximal and repeated ones removed,
 // are the cells.
 #include "refinement.hpp"
 
 #include <algorithm>
 #include <cstdint>
+#include <set>
 #include <type_traits>
 
 #include "incremental.hpp"
@@ -136,24 +138,48 @@ private:
         }
     }
 
-    // The cells of a hypersurface that meet the branch.
+    // The cells of a hypersurface that meet the branch, less those whose
+    // intersection with it lies in another's (of equal ones, the first
+    // stays): every leaf below such a cell lies in the leaf below the other
+    // with the same cells chosen after it, so no maximal cell is lost, and a
+    // branch that lies in some cell of the hypersurface keeps just that one.
     Open meeting(const Cone& branch, std::size_t surface, const std::vector<std::size_t>& cells) const {
-        Open o{surface, {}, {}};
+        Open all{surface, {}, {}};
         for (const std::size_t c : cells) {
             Cone cut = branch;
             for (const Row<Integer>& row : rows_[surface][c]) cut.add(row.entries, row.equal);
             if (!meets(cut)) continue;
-            o.cells.push_back(c);
-            o.cones.push_back(std::move(cut));
+            all.cells.push_back(c);
+            all.cones.push_back(std::move(cut));
+        }
+        Open o{surface, {}, {}};
+        for (std::size_t i = 0; i < all.cells.size(); ++i) {
+            bool held = false;
+            for (std::size_t j = 0; j < all.cells.size() && !held; ++j) {
+                held = j != i && within(all.cones[i], surface, all.cells[j]) &&
+                       (j < i || !within(all.cones[j], surface, all.cells[i]));
+            }
+            if (held) continue;
+            o.cells.push_back(all.cells[i]);
+            o.cones.push_back(std::move(all.cones[i]));
         }
         return o;
+    }
+
+    // Whether the cone lies in a cell of a hypersurface.
+    bool within(const Cone& cone, std::size_t surface, std::size_t cell) const {
+        return std::all_of(rows_[surface][cell].begin(), rows_[surface][cell].end(),
+                           [&](const Row<Integer>& row) { return cone.satisfies(row.entries, row.equal); });
     }
 
     // Whether the cone holds more than a branch may end with: a point of
     // t > 0 (with lifts), or more than the lineality space (without).
     bool meets(const Cone& cone) const {
-        if (fan_) return !cone.rays.empty() || cone.lines.size() > orthogonal_.size();
-        return std::any_of(cone.rays.begin(), cone.rays.end(), [](const auto& r) { return r[0] > 0; });
+        if (fan_) return cone.rayCount() > 0 || cone.lineCount() > orthogonal_.size();
+        for (std::size_t r = 0; r < cone.rayCount(); ++r) {
+            if (cone.ray(r)[0] > 0) return true;
+        }
+        return false;
     }
 
     std::vector<std::size_t> allCells(std::size_t surface) const {
@@ -168,16 +194,24 @@ private:
         return t;
     }
 
+    // A leaf's cell, unless a leaf with the same rays came before: several
+    // branches may end in one cell. Rays that differ by a line of L are
+    // told apart here and made one by the projection.
     void leaf(const Cone& cone) {
+        std::vector<std::vector<Integer>> rays;
+        for (std::size_t k = 0; k < cone.rayCount(); ++k) rays.emplace_back(cone.ray(k).begin(), cone.ray(k).end());
+        std::sort(rays.begin(), rays.end());
+        if (!seen_.insert(std::move(rays)).second) return;
         std::vector<QVector> points;
-        std::vector<QVector> rays;
+        std::vector<QVector> directions;
         if (fan_) points.emplace_back(n_, 0);
-        for (const auto& r : cone.rays) {
-            QVector& v = (fan_ || r[0] == 0 ? rays : points).emplace_back();
+        for (std::size_t k = 0; k < cone.rayCount(); ++k) {
+            const std::span<const Integer> r = cone.ray(k);
+            QVector& v = (fan_ || r[0] == 0 ? directions : points).emplace_back();
             const mpq_class scale = fan_ || r[0] == 0 ? mpq_class(1) : mpq_class(1, mpz_class(r[0]));
-            for (std::size_t k = fan_ ? 0 : 1; k < r.size(); ++k) v.emplace_back(mpq_class(mpz_class(r[k])) * scale);
+            for (std::size_t i = fan_ ? 0 : 1; i < r.size(); ++i) v.emplace_back(mpq_class(mpz_class(r[i])) * scale);
         }
-        Cell cell = projectedCell(points, rays, orthogonal_);
+        Cell cell = projectedCell(points, directions, orthogonal_);
         CellKey key{std::move(cell.vertices), std::move(cell.rays)};
         std::sort(key.vertices.begin(), key.vertices.end());
         key.vertices.erase(std::unique(key.vertices.begin(), key.vertices.end()), key.vertices.end());
@@ -188,6 +222,7 @@ private:
 
     std::vector<std::vector<std::vector<Row<Integer>>>> rows_;  // of each hypersurface's cells
     std::vector<QVector> orthogonal_;
+    std::set<std::vector<std::vector<Integer>>> seen_;  // the rays of each leaf so far
     std::vector<CellKey> found_;
     std::size_t capacity_ = 1;  // the most constraints on a branch: t >= 0 and one cell per hypersurface
     std::size_t n_;
