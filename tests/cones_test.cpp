@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "incremental.hpp"
+
+namespace initform {
+namespace {
+
+struct Constraint {
+    std::vector<long> row;
+    bool equal;
+};
+
+// The cone's generators as text: the number of lines, then the rays sorted.
+template <class Integer>
+std::string generatorsOf(std::size_t d, const std::vector<Constraint>& constraints) {
+    IncrementalCone<Integer> cone(d, constraints.size());
+    for (const Constraint& c : constraints) {
+        std::vector<Integer> row;
+        for (const long x : c.row) row.emplace_back(x);
+        cone.add(row, c.equal);
+    }
+    std::vector<std::string> rays;
+    for (std::size_t k = 0; k < cone.rayCount(); ++k) {
+        std::string text = "(";
+        for (const Integer& x : cone.ray(k)) {
+            if (text.size() > 1) text += ',';
+            text += mpz_class(x).get_str();
+        }
+        rays.push_back(text + ")");
+    }
+    std::sort(rays.begin(), rays.end());
+    std::string out = std::to_string(cone.lineCount()) + " lines";
+    for (const std::string& r : rays) out += " " + r;
+    return out;
+}
+
+TEST(IncrementalCone, KeepsTheExtremeRays) {
+    const struct {
+        const char* name;
+        std::size_t d;
+        std::vector<Constraint> constraints;
+        const char* generators;
+    } rows[] = {
+        {"whole plane", 2, {}, "2 lines"},
+        {"half plane", 2, {{{1, 0}, false}}, "1 lines (1,0)"},
+        {"a line", 2, {{{1, -1}, true}}, "1 lines"},
+        {"quadrant", 2, {{{1, 0}, false}, {{0, 1}, false}}, "0 lines (0,1) (1,0)"},
+        {"quadrant cut to its diagonal", 2, {{{1, 0}, false}, {{0, 1}, false}, {{1, -1}, true}}, "0 lines (1,1)"},
+        {"quadrant cut away", 2, {{{1, 0}, false}, {{0, 1}, false}, {{-1, -1}, false}}, "0 lines"},
+        {"redundant cut", 2, {{{1, 0}, false}, {{0, 1}, false}, {{1, 1}, false}}, "0 lines (0,1) (1,0)"},
+        // The octant cut through two of its edges: each meets the third.
+        {"octant corner", 3, {{{1, 0, 0}, false}, {{0, 1, 0}, false}, {{0, 0, 1}, false}, {{-1, -1, 2}, false}},
+         "0 lines (0,0,1) (0,2,1) (2,0,1)"},
+        // Rays (±1,±1,1): opposite corners are not adjacent, and no ray
+        // comes between them.
+        {"square cone halved", 3,
+         {{{1, 0, 1}, false}, {{-1, 0, 1}, false}, {{0, 1, 1}, false}, {{0, -1, 1}, false}, {{1, 0, 0}, false}},
+         "0 lines (0,-1,1) (0,1,1) (1,-1,1) (1,1,1)"},
+        {"square cone on a plane", 3,
+         {{{1, 0, 1}, false}, {{-1, 0, 1}, false}, {{0, 1, 1}, false}, {{0, -1, 1}, false}, {{1, -1, 0}, true}},
+         "0 lines (-1,-1,1) (1,1,1)"},
+        // A line cut twice: a ray, then the lines left slide onto the cuts.
+        {"lines cut", 3, {{{1, 1, 0}, false}, {{0, 1, 1}, true}}, "1 lines (1,0,0)"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(generatorsOf<std::int64_t>(row.d, row.constraints), row.generators) << row.name;
+        EXPECT_EQ(generatorsOf<mpz_class>(row.d, row.constraints), row.generators) << row.name;
+    }
+}
+
+TEST(IncrementalCone, SaysWhenMachineWordsOverflow) {
+    // The second cut combines rays with entries near 2^40: products near 2^80.
+    const long big = 1L << 40;
+    const std::vector<Constraint> constraints{{{1, 0, 0}, false}, {{0, 1, 0}, false}, {{0, 0, 1}, false},
+                                              {{-big, -big - 1, big + 3}, false}, {{1, -1, 0}, false}};
+    EXPECT_THROW(generatorsOf<std::int64_t>(3, constraints), Overflow);
+    EXPECT_EQ(generatorsOf<mpz_class>(3, constraints),
+              "0 lines (0,0,1) (1099511627779,0,1099511627776) (1099511627779,1099511627779,2199023255553)");
+}
+
+}  // namespace
+}  // namespace initform
