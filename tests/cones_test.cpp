@@ -73,13 +73,28 @@ TEST(IncrementalCone, KeepsTheExtremeRays) {
 }
 
 TEST(IncrementalCone, SaysWhenMachineWordsOverflow) {
-    // The second cut combines rays with entries near 2^40: products near 2^80.
+    // Each second cut combines two rays made by the first: a product beyond
+    // 2^63, or two products within it whose sum is not.
     const long big = 1L << 40;
-    const std::vector<Constraint> constraints{{{1, 0, 0}, false}, {{0, 1, 0}, false}, {{0, 0, 1}, false},
-                                              {{-big, -big - 1, big + 3}, false}, {{1, -1, 0}, false}};
-    EXPECT_THROW(generatorsOf<std::int64_t>(3, constraints), Overflow);
-    EXPECT_EQ(generatorsOf<mpz_class>(3, constraints),
-              "0 lines (0,0,1) (1099511627779,0,1099511627776) (1099511627779,1099511627779,2199023255553)");
+    const long root = 3037000499;  // its square is just below 2^63
+    const struct {
+        const char* name;
+        std::vector<Constraint> constraints;
+        const char* generators;
+    } rows[] = {
+        {"product",
+         {{{1, 0, 0}, false}, {{0, 1, 0}, false}, {{0, 0, 1}, false}, {{-big, -big - 1, big + 3}, false},
+          {{1, -1, 0}, false}},
+         "0 lines (0,0,1) (1099511627779,0,1099511627776) (1099511627779,1099511627779,2199023255553)"},
+        {"sum",
+         {{{1, 0, 0}, false}, {{0, 1, 0}, false}, {{0, 0, 1}, false}, {{-3037000000, -3037000000, root}, false},
+          {{1, -1, 0}, false}},
+         "0 lines (0,0,1) (3037000499,0,3037000000) (3037000499,3037000499,6074000000)"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_THROW(generatorsOf<std::int64_t>(3, row.constraints), Overflow) << row.name;
+        EXPECT_EQ(generatorsOf<mpz_class>(3, row.constraints), row.generators) << row.name;
+    }
 }
 
 }  // namespace
