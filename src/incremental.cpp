@@ -82,7 +82,7 @@ IncrementalCone<Integer>::IncrementalCone(std::size_t d, std::size_t capacity)
 template <class Integer>
 void IncrementalCone<Integer>::add(std::span<const Integer> row, bool equal) {
     for (std::size_t l = 0; l < lineCount(); ++l) {
-        if (signOf(dotOf(row, slot(lines_, l, d_))) != 0) return cutLine(l, row, equal);
+        if (signOf(dotOf(row, line(l))) != 0) return cutLine(l, row, equal);
     }
     cutRays(row, equal);
 }
@@ -154,7 +154,7 @@ void IncrementalCone<Integer>::cutRays(std::span<const Integer> row, bool equal)
 template <class Integer>
 bool IncrementalCone<Integer>::satisfies(std::span<const Integer> row, bool equal) const {
     for (std::size_t l = 0; l < lineCount(); ++l) {
-        if (signOf(dotOf(row, std::span<const Integer>(lines_.data() + l * d_, d_))) != 0) return false;
+        if (signOf(dotOf(row, line(l))) != 0) return false;
     }
     for (std::size_t r = 0; r < rayCount(); ++r) {
         const int side = signOf(dotOf(row, ray(r)));

@@ -48,6 +48,7 @@ private:
     void cutLine(std::size_t line, std::span<const Integer> row, bool equal);
     void cutRays(std::span<const Integer> row, bool equal);
     bool adjacent(std::size_t p, std::size_t q) const;
+    std::span<const Integer> line(std::size_t k) const { return {lines_.data() + k * d_, d_}; }
     ConstBitSpan tight(std::size_t k) const { return {tight_.data() + k * words_, words_}; }
 
     std::size_t d_;

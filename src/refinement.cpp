@@ -57,7 +57,7 @@ std::vector<Row<Integer>> rowsOf(const Constraints& c, bool fan) {
         for (std::size_t k = fan ? 1 : 0; k < whole.size(); ++k) row.entries.push_back(narrowed<Integer>(whole[k]));
         rows.push_back(std::move(row));
     }
-    // The equation first: it halves what the inequalities work on.
+    // The equation first: the inequalities then cut a cone of one dimension less.
     std::stable_partition(rows.begin(), rows.end(), [](const Row<Integer>& row) { return row.equal; });
     return rows;
 }
