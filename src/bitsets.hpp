@@ -3,6 +3,7 @@
 // apart by these sets.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -45,13 +46,43 @@ inline BitSet intersection(const BitSet& a, const BitSet& b) {
     return c;
 }
 
+// Calls f with each number of the set, in increasing order.
+template <class F>
+void forEachIn(ConstBitSpan s, F f) {
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        for (std::uint64_t word = s[i]; word != 0; word &= word - 1) f(i * 64 + static_cast<std::size_t>(__builtin_ctzll(word)));
+    }
+}
+
+// For each number below `count`, the positions of the sets that hold it.
+inline std::vector<std::vector<std::size_t>> holders(const std::vector<BitSet>& sets, std::size_t count) {
+    std::vector<std::vector<std::size_t>> holding(count);
+    for (std::size_t i = 0; i < sets.size(); ++i) forEachIn(sets[i], [&](std::size_t k) { holding[k].push_back(i); });
+    return holding;
+}
+
+// The number of the set held by the fewest sets (count when it is empty).
+inline std::size_t rarestIn(ConstBitSpan s, const std::vector<std::vector<std::size_t>>& holding) {
+    std::size_t rarest = holding.size();
+    forEachIn(s, [&](std::size_t k) {
+        if (rarest == holding.size() || holding[k].size() < holding[rarest].size()) rarest = k;
+    });
+    return rarest;
+}
+
 // The positions of the sets that lie in no larger set of the list: of the
-// faces of a polyhedron, given by the generators on each, the facets.
+// faces of a polyhedron, given by the generators on each, the facets. A
+// larger set holds the set's rarest number, so only its holders are tried.
 inline std::vector<std::size_t> maximalSets(const std::vector<BitSet>& sets) {
+    const std::size_t count = sets.empty() ? 0 : sets[0].size() * 64;
+    const std::vector<std::vector<std::size_t>> holding = holders(sets, count);
+    const bool anyNonEmpty = std::any_of(holding.begin(), holding.end(), [](const auto& h) { return !h.empty(); });
     std::vector<std::size_t> maximal;
     for (std::size_t i = 0; i < sets.size(); ++i) {
-        bool larger = false;
-        for (std::size_t k = 0; k < sets.size() && !larger; ++k) larger = sets[k] != sets[i] && isSubset(sets[i], sets[k]);
+        const std::size_t rarest = rarestIn(sets[i], holding);
+        const bool larger = rarest == count ? anyNonEmpty : std::any_of(holding[rarest].begin(), holding[rarest].end(), [&](std::size_t k) {
+            return sets[k] != sets[i] && isSubset(sets[i], sets[k]);
+        });
         if (!larger) maximal.push_back(i);
     }
     return maximal;

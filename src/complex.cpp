@@ -19,10 +19,20 @@ std::vector<V> sortedUnique(std::vector<V> v, Less less) {
     return v;
 }
 
-// The number (from `first`) of v in the sorted list.
+// The vectors sorted, repeats removed, and the number (from `first`) each
+// position of the list now has.
 template <class V, class Less>
-std::size_t numberOf(const std::vector<V>& sorted, const V& v, Less less, std::size_t first) {
-    return first + static_cast<std::size_t>(std::lower_bound(sorted.begin(), sorted.end(), v, less) - sorted.begin());
+std::pair<std::vector<const V*>, std::vector<std::size_t>> numbered(const std::vector<V>& list, Less less, std::size_t first) {
+    std::vector<std::size_t> order(list.size());
+    for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return less(list[a], list[b]); });
+    std::vector<const V*> sorted;
+    std::vector<std::size_t> number(list.size());
+    for (const std::size_t k : order) {
+        if (sorted.empty() || less(*sorted.back(), list[k])) sorted.push_back(&list[k]);
+        number[k] = first + sorted.size() - 1;
+    }
+    return {std::move(sorted), std::move(number)};
 }
 
 template <class Vector>
@@ -54,34 +64,28 @@ void writeComplex(Writer& w, const PolyhedralComplex& c) {
         w.lineEnd();
         return;
     }
-    std::vector<QVector> vertices;
-    std::vector<IntVector> rays;
-    for (const Cell& cell : c.cells) {
-        vertices.insert(vertices.end(), cell.vertices.begin(), cell.vertices.end());
-        rays.insert(rays.end(), cell.rays.begin(), cell.rays.end());
-    }
-    vertices = sortedUnique(std::move(vertices), lessQ);
-    rays = sortedUnique(std::move(rays), lessZ);
+    const auto [vertices, vertexNumber] = numbered(c.vertices, lessQ, 1);
+    const auto [rays, rayNumber] = numbered(c.rays, lessZ, 1 + vertices.size());
     // Each cell as the numbers of its vertices and rays; the cells sorted.
-    std::vector<std::pair<std::vector<std::size_t>, const Cell*>> numbered;
+    std::vector<std::pair<std::vector<std::size_t>, const Cell*>> cells;
     for (const Cell& cell : c.cells) {
         std::vector<std::size_t> ids;
-        for (const QVector& v : cell.vertices) ids.push_back(numberOf(vertices, v, lessQ, 1));
-        for (const IntVector& r : cell.rays) ids.push_back(numberOf(rays, r, lessZ, 1 + vertices.size()));
-        numbered.emplace_back(sortedUnique(std::move(ids), std::less<>()), &cell);
+        for (const std::size_t v : cell.vertices) ids.push_back(vertexNumber[v]);
+        for (const std::size_t r : cell.rays) ids.push_back(rayNumber[r]);
+        cells.emplace_back(sortedUnique(std::move(ids), std::less<>()), &cell);
     }
-    std::sort(numbered.begin(), numbered.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::sort(cells.begin(), cells.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     w.put("dimension ");
     w.put(std::to_string(c.dimension));
     w.lineEnd();
     for (const IntVector& v : c.lineality) writeLine(w, "lineality", v);
-    for (const QVector& v : vertices) {
+    for (const QVector* v : vertices) {
         w.put("vertex ");
-        writeVector(w, v);
+        writeVector(w, *v);
         w.lineEnd();
     }
-    for (const IntVector& r : rays) writeLine(w, "ray", r);
-    for (const auto& [ids, cell] : numbered) {
+    for (const IntVector* r : rays) writeLine(w, "ray", *r);
+    for (const auto& [ids, cell] : cells) {
         w.put("cell");
         for (const std::size_t id : ids) {
             w.put(' ');

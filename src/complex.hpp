@@ -16,18 +16,23 @@
 
 namespace initform {
 
-// A maximal cell: its vertices and rays (any order, repeats allowed) and,
-// in a hypersurface, the multiplicity that ends its line.
+// A maximal cell: the positions of its vertices and rays in the complex's
+// lists (any order, repeats allowed) and, in a hypersurface, the
+// multiplicity that ends its line.
 struct Cell {
-    std::vector<QVector> vertices;
-    std::vector<IntVector> rays;
+    std::vector<std::size_t> vertices;
+    std::vector<std::size_t> rays;
     std::optional<mpz_class> multiplicity;
 };
 
-// A polyhedral complex in Q^n; empty (no cells) prints as "empty".
+// A polyhedral complex in Q^n; empty (no cells) prints as "empty". Its
+// cells share the lists of vertices and rays, where a vector may stand
+// more than once.
 struct PolyhedralComplex {
     std::size_t dimension = 0;
     std::vector<IntVector> lineality;  // reduced row echelon form, each row primitive
+    std::vector<QVector> vertices;
+    std::vector<IntVector> rays;
     std::vector<Cell> cells;
 };
 

@@ -121,11 +121,11 @@ std::vector<IntVector> facetsAmong(const std::vector<SparseVector>& bounding, st
         faces.push_back(std::move(set));
         cutting.push_back(k);
     }
-    const std::vector<QVector> off = orthogonalBasis(rationalRows(equations));
+    const OrthogonalBasis off = orthogonalBasis(rationalRows(equations));
     std::vector<IntVector> facets;
     for (const std::size_t f : maximalSets(faces)) {
         const IntVector v = dense(bounding[cutting[f]], n);
-        facets.push_back(off.empty() ? v : primitive(projectOff(toRational(v), off)));
+        facets.push_back(off.vectors.empty() ? v : primitive(projectOff(toRational(v), off)));
     }
     std::sort(facets.begin(), facets.end());
     facets.erase(std::unique(facets.begin(), facets.end()), facets.end());

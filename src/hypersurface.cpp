@@ -1,87 +1,148 @@
 // The tropical hypersurface of one polynomial, from the polyhedron under the
 // graph of its tropical polynomial.
 //
-// P = {(w, t) : t <= lift_i + exponent_i·w for every term i} in Q^(n+1). Its
-// facets are the terms that are minimal somewhere alone, and its ridges
-// (the intersections of two facets of dimension n - 1) are the maximal cells
-// of the hypersurface, each the graph over one of them. cddlib gives P's
-// points and rays; which facets a generator lies on, and so which facets
-// meet in a ridge, follows from them.
+// With d_i the exponent of term i less the first term's, and y the
+// coordinates of w along a basis of the span of the d_i (term i's are
+// c_i, the entries of d_i at the span's pivots), the polyhedron is
+// P = {(y, s) : s <= lift_i + c_i·y for every term i} in Q^(r+1), r the
+// span's dimension: it is the polyhedron under the graph over Q^n with the
+// lineality space divided out, so P is pointed and its size follows the
+// terms. Its facets are the terms that are minimal somewhere alone, and its
+// ridges (the faces of dimension r - 1 in two facets) are the maximal cells
+// of the hypersurface. The double description gives P's points and rays
+// and the terms each lies on; which facets meet in a ridge follows.
 #include "hypersurface.hpp"
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <type_traits>
 
 #include "bitsets.hpp"
+#include "incremental.hpp"
 
 namespace initform {
 
 namespace {
 
-// The generators of P lying on a face: points, then rays.
-using GeneratorSet = BitSet;
+// P, its generators, and the generators each term is tight on (points,
+// then rays).
+struct Hull {
+    std::vector<QVector> points;
+    std::vector<QVector> rays;
+    std::vector<BitSet> faces;
+};
 
-// lift·[point] + exponent·w - t at a generator (w, t) of P.
-mpq_class slack(const TropicalTerm& term, const QVector& g, bool point) {
-    mpq_class value = point ? term.lift : mpq_class(0);
-    for (std::size_t k = 0; k < term.exponent.size(); ++k) value += term.exponent[k] * g[k];
-    return value - g.back();
+template <class Integer>
+Integer narrow(const mpz_class& x) {
+    if constexpr (std::is_same_v<Integer, mpz_class>) {
+        return x;
+    } else {
+        if (!x.fits_slong_p()) throw Overflow{};
+        return x.get_si();
+    }
 }
 
-// The generators each term is tight on: its face of P.
-std::vector<GeneratorSet> facesOf(const std::vector<TropicalTerm>& terms, const Generators& g) {
-    const std::size_t count = g.points.size() + g.rays.size();
-    std::vector<GeneratorSet> faces(terms.size(), emptySet(count));
-    for (std::size_t i = 0; i < terms.size(); ++i) {
-        for (std::size_t k = 0; k < count; ++k) {
-            const bool point = k < g.points.size();
-            if (sgn(slack(terms[i], point ? g.points[k] : g.rays[k - g.points.size()], point)) == 0) {
-                insert(faces[i], k);
+// P as the cone over it, {(h, y, s) : h >= 0, lift_i h + c_i·y - s >= 0},
+// kept by its generators while the terms are added: its rays with h > 0
+// are P's points, those with h = 0 its rays, and a ray's tight
+// constraints are the terms it lies on.
+template <class Integer>
+Hull hullIn(const std::vector<IntVector>& rows) {
+    const std::size_t d = rows[0].size();
+    IncrementalCone<Integer> cone(d, rows.size() + 1);
+    std::vector<Integer> row(d, Integer(0));
+    row[0] = 1;
+    cone.add(row, false);  // h >= 0
+    for (const IntVector& r : rows) {
+        for (std::size_t k = 0; k < d; ++k) row[k] = narrow<Integer>(r[k]);
+        cone.add(row, false);
+    }
+    Hull h;
+    std::vector<std::size_t> order;  // the cone's rays, points first
+    for (const bool points : {true, false}) {
+        for (std::size_t k = 0; k < cone.rayCount(); ++k) {
+            const std::span<const Integer> ray = cone.ray(k);
+            if ((ray[0] > 0) != points) continue;
+            order.push_back(k);
+            QVector& v = (points ? h.points : h.rays).emplace_back();
+            for (std::size_t i = 1; i < d; ++i) {
+                mpq_class& x = v.emplace_back(mpz_class(ray[i]), points ? mpz_class(ray[0]) : mpz_class(1));
+                x.canonicalize();
             }
         }
     }
-    return faces;
+    h.faces.assign(rows.size(), emptySet(order.size()));
+    for (std::size_t g = 0; g < order.size(); ++g) {
+        forEachIn(cone.tight(order[g]), [&](std::size_t c) {
+            if (c > 0) insert(h.faces[c - 1], g);
+        });
+    }
+    return h;
 }
 
-// The pairs of facets that meet in a ridge: a ridge holds a point of P, and
-// lies in no third facet (a face of lower dimension lies in three or more).
-std::vector<std::pair<std::size_t, std::size_t>> ridges(const std::vector<GeneratorSet>& faces,
-                                                        const std::vector<std::size_t>& facets, std::size_t points) {
-    std::vector<std::pair<std::size_t, std::size_t>> out;
-    for (std::size_t p = 0; p < points; ++p) {
-        std::vector<std::size_t> through;  // the facets on point p
-        for (const std::size_t f : facets) {
-            if (has(faces[f], p)) through.push_back(f);
-        }
-        for (std::size_t a = 0; a < through.size(); ++a) {
-            for (std::size_t b = a + 1; b < through.size(); ++b) {
-                const GeneratorSet meet = intersection(faces[through[a]], faces[through[b]]);
-                const bool first = firstOf(meet) == p;  // counted once, at the meet's first point
-                const bool third = std::any_of(through.begin(), through.end(), [&](std::size_t k) {
-                    return k != through[a] && k != through[b] && isSubset(meet, faces[k]);
+// P for the terms, in machine words while they suffice.
+Hull hullOf(const std::vector<TropicalTerm>& terms, const Span& span) {
+    // lift_i h + c_i·y - s >= 0, as coprime integers.
+    std::vector<IntVector> rows;
+    for (const TropicalTerm& t : terms) {
+        QVector row{t.lift};
+        for (const std::size_t p : span.pivots) row.emplace_back(t.exponent[p] - terms[0].exponent[p]);
+        row.emplace_back(-1);
+        rows.push_back(primitive(row));
+    }
+    try {
+        return hullIn<std::int64_t>(rows);
+    } catch (const Overflow&) {
+        return hullIn<mpz_class>(rows);
+    }
+}
+
+std::size_t sizeOf(const BitSet& s) {
+    std::size_t count = 0;
+    for (const std::uint64_t word : s) count += static_cast<std::size_t>(__builtin_popcountll(word));
+    return count;
+}
+
+// The pairs of facets that meet in a ridge, ordered by the meet's first
+// generator and then by the pair. A ridge of the (r+1)-dimensional pointed
+// P holds at least r generators and lies in no third facet (a smaller face
+// lies in three or more). Of any r generators of facet i's face that a
+// ridge holds, one lies outside the r - 1 held by the most facets: so the
+// other facets of i's ridges are found through its other generators, which
+// passes over a vertex that every facet holds.
+std::vector<std::pair<std::size_t, std::size_t>> ridges(const std::vector<BitSet>& faces,
+                                                        const std::vector<std::size_t>& facets, std::size_t r) {
+    std::vector<BitSet> facetFaces;
+    for (const std::size_t f : facets) facetFaces.push_back(faces[f]);
+    const std::size_t count = facetFaces.empty() ? 0 : facetFaces[0].size() * 64;
+    const std::vector<std::vector<std::size_t>> holding = holders(facetFaces, count);
+    std::vector<std::pair<std::size_t, std::pair<std::size_t, std::size_t>>> found;  // (first, (i, j))
+    std::vector<std::size_t> seen(facets.size(), facets.size());
+    for (std::size_t a = 0; a < facets.size(); ++a) {
+        std::vector<std::size_t> own;
+        forEachIn(facetFaces[a], [&](std::size_t k) { own.push_back(k); });
+        if (own.size() < r) continue;
+        std::stable_sort(own.begin(), own.end(), [&](std::size_t x, std::size_t y) { return holding[x].size() < holding[y].size(); });
+        own.resize(own.size() - (r - 1));
+        for (const std::size_t k : own) {
+            for (const std::size_t b : holding[k]) {
+                if (b <= a || seen[b] == a) continue;
+                seen[b] = a;
+                const BitSet meet = intersection(facetFaces[a], facetFaces[b]);
+                if (sizeOf(meet) < r) continue;
+                const std::vector<std::size_t>& third = holding[rarestIn(meet, holding)];
+                const bool inThird = std::any_of(third.begin(), third.end(), [&](std::size_t c) {
+                    return c != a && c != b && isSubset(meet, facetFaces[c]);
                 });
-                if (first && !third) out.emplace_back(through[a], through[b]);
+                if (!inThird) found.push_back({firstOf(meet), {facets[a], facets[b]}});
             }
         }
     }
+    std::sort(found.begin(), found.end());
+    std::vector<std::pair<std::size_t, std::size_t>> out;
+    for (const auto& f : found) out.push_back(f.second);
     return out;
-}
-
-// The cell where terms i and j tie below every facet term m, as constraints on w.
-Constraints tieConstraints(const std::vector<TropicalTerm>& terms, const std::vector<std::size_t>& facets,
-                           std::size_t i, std::size_t j, std::size_t n) {
-    Constraints c;
-    c.n = n;
-    // (lift_m - lift_i) + (exponent_m - exponent_i)·w >= 0, and = 0 for m = j.
-    const auto row = [&](std::size_t m) {
-        QVector r{terms[m].lift - terms[i].lift};
-        for (std::size_t k = 0; k < n; ++k) r.emplace_back(terms[m].exponent[k] - terms[i].exponent[k]);
-        return r;
-    };
-    c.add(row(j), true);
-    for (const std::size_t m : facets) {
-        if (m != i && m != j) c.add(row(m), false);
-    }
-    return c;
 }
 
 mpz_class latticeLength(const IntVector& a, const IntVector& b) {
@@ -93,7 +154,73 @@ mpz_class latticeLength(const IntVector& a, const IntVector& b) {
     return g;
 }
 
+// A w whose coordinates along the span are a generator's y (its s
+// dropped): y at the pivots. Its projection onto the span is the one such w
+// there.
+QVector scattered(const QVector& generator, const Span& span) {
+    QVector w(span.n);
+    for (std::size_t k = 0; k < span.pivots.size(); ++k) w[span.pivots[k]] = generator[k];
+    return w;
+}
+
 }  // namespace
+
+Span differenceSpan(const std::vector<TropicalTerm>& terms, std::size_t n) {
+    std::vector<QVector> differences;
+    for (std::size_t i = 1; i < terms.size(); ++i) {
+        QVector& d = differences.emplace_back(n);
+        for (std::size_t k = 0; k < n; ++k) d[k] = terms[i].exponent[k] - terms[0].exponent[k];
+    }
+    return spanOf(std::move(differences), n);
+}
+
+Ties tiesOf(const std::vector<TropicalTerm>& terms, const Span& span) {
+    Ties t;
+    if (terms.size() < 2) return t;
+    const Hull h = hullOf(terms, span);
+    // The terms whose faces are facets (no term's face is all of P, which
+    // has the full dimension).
+    t.facets = maximalSets(h.faces);
+    t.pairs = ridges(h.faces, t.facets, span.basis.size());
+    return t;
+}
+
+PolyhedralComplex hypersurface(const std::vector<TropicalTerm>& terms, std::size_t n) {
+    if (terms.empty()) return wholeSpace(n);  // 0
+    PolyhedralComplex c;
+    if (terms.size() < 2) return c;  // a monomial or a constant: empty
+    const Span span = differenceSpan(terms, n);
+    c.lineality = primitiveComplementOf(span);
+    c.dimension = n - 1;
+    const Projection onto(span);
+    const Hull h = hullOf(terms, span);
+    const std::size_t points = h.points.size();
+    // Each generator of P projected once, when a cell first holds it: its
+    // position in the complex's list, or none for a ray in the lineality.
+    constexpr std::size_t kNotYet = SIZE_MAX;
+    constexpr std::size_t kNone = SIZE_MAX - 1;
+    std::vector<std::size_t> at(points + h.rays.size(), kNotYet);
+    const auto place = [&](std::size_t k) {
+        if (at[k] != kNotYet) return at[k];
+        if (k < points) {
+            c.vertices.push_back(onto(scattered(h.points[k], span)));
+            return at[k] = c.vertices.size() - 1;
+        }
+        std::optional<IntVector> ray = projectedRay(scattered(h.rays[k - points], span), onto);
+        if (!ray) return at[k] = kNone;
+        c.rays.push_back(std::move(*ray));
+        return at[k] = c.rays.size() - 1;
+    };
+    for (const auto& [i, j] : ridges(h.faces, maximalSets(h.faces), span.basis.size())) {
+        Cell& cell = c.cells.emplace_back();
+        forEachIn(intersection(h.faces[i], h.faces[j]), [&](std::size_t k) {
+            const std::size_t placed = place(k);
+            if (placed != kNone) (k < points ? cell.vertices : cell.rays).push_back(placed);
+        });
+        cell.multiplicity = latticeLength(terms[i].exponent, terms[j].exponent);
+    }
+    return c;
+}
 
 PolyhedralComplex wholeSpace(std::size_t n) {
     PolyhedralComplex c;
@@ -102,68 +229,15 @@ PolyhedralComplex wholeSpace(std::size_t n) {
         c.lineality.emplace_back(n, 0);
         c.lineality.back()[k] = 1;
     }
-    c.cells.push_back(Cell{{QVector(n, 0)}, {}, std::nullopt});
+    c.vertices.emplace_back(n, 0);
+    c.cells.push_back(Cell{{0}, {}, std::nullopt});
     return c;
 }
 
-Cell projectedCell(const std::vector<QVector>& points, const std::vector<QVector>& rays,
-                   const std::vector<QVector>& orthogonal) {
-    Cell cell;
-    for (const QVector& p : points) cell.vertices.push_back(projectOff(p, orthogonal));
-    for (const QVector& r : rays) {
-        const QVector off = projectOff(r, orthogonal);
-        if (std::any_of(off.begin(), off.end(), [](const mpq_class& x) { return sgn(x) != 0; })) {
-            cell.rays.push_back(primitive(off));
-        }
-    }
-    return cell;
-}
-
-Hypersurface hypersurface(const Polyhedra& polyhedra, const std::vector<TropicalTerm>& terms, std::size_t n) {
-    Hypersurface h;
-    for (const TropicalTerm& t : terms) {
-        IntVector d(n);
-        for (std::size_t k = 0; k < n; ++k) d[k] = t.exponent[k] - terms[0].exponent[k];
-        h.differences.push_back(std::move(d));
-    }
-    if (terms.size() < 2) return h;  // a monomial or a constant: empty
-    std::vector<QVector> differences;
-    for (const IntVector& d : h.differences) differences.push_back(toRational(d));
-    const std::vector<QVector> lineality = nullSpace(differences, n);
-    for (const QVector& l : lineality) h.complex.lineality.push_back(primitive(l));
-    h.complex.dimension = n - 1;
-    // P: lift_i + exponent_i·w - t >= 0.
-    Constraints under;
-    under.n = n + 1;
-    for (const TropicalTerm& t : terms) {
-        QVector row{t.lift};
-        for (const mpz_class& e : t.exponent) row.emplace_back(e);
-        row.emplace_back(-1);
-        under.add(std::move(row), false);
-    }
-    const Generators g = polyhedra.generators(under);
-    const std::vector<GeneratorSet> faces = facesOf(terms, g);
-    // The terms whose faces are facets (no term's face is all of P, which
-    // has the full dimension).
-    const std::vector<std::size_t> facets = maximalSets(faces);
-    const std::vector<QVector> orthogonal = orthogonalBasis(lineality);
-    const auto withoutT = [](const QVector& v) { return QVector(v.begin(), v.end() - 1); };
-    for (const auto& [i, j] : ridges(faces, facets, g.points.size())) {
-        std::vector<QVector> points;
-        std::vector<QVector> rays;
-        for (std::size_t k = 0; k < g.points.size(); ++k) {
-            if (has(faces[i], k) && has(faces[j], k)) points.push_back(withoutT(g.points[k]));
-        }
-        for (std::size_t k = 0; k < g.rays.size(); ++k) {
-            const std::size_t at = g.points.size() + k;
-            if (has(faces[i], at) && has(faces[j], at)) rays.push_back(withoutT(g.rays[k]));
-        }
-        Cell cell = projectedCell(points, rays, orthogonal);
-        cell.multiplicity = latticeLength(terms[i].exponent, terms[j].exponent);
-        h.complex.cells.push_back(std::move(cell));
-        h.cells.push_back(TieCell{tieConstraints(terms, facets, i, j, n), i, j});
-    }
-    return h;
+std::optional<IntVector> projectedRay(const QVector& ray, const Projection& onto) {
+    const QVector off = onto(ray);
+    if (std::all_of(off.begin(), off.end(), [](const mpq_class& x) { return sgn(x) == 0; })) return std::nullopt;
+    return primitive(off);
 }
 
 }  // namespace initform

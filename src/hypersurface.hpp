@@ -3,15 +3,19 @@
 // twice (the terms of largest degree are taken as the smallest of the
 // negated exponents). Its maximal cells are dual to the edges of the lower
 // hull of the exponents lifted by their lifts (with no lifts, the edges of
-// the Newton polytope): one hull, computed by cddlib.
+// the Newton polytope): one hull, computed by the double description in
+// machine words (GMP's integers when they overflow) in the coordinates of
+// the span of the exponents' differences, so that its size follows the
+// terms, not the variables.
 #pragma once
 
 #include <cstddef>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "complex.hpp"
 #include "linear.hpp"
-#include "polyhedra.hpp"
 
 namespace initform {
 
@@ -22,30 +26,29 @@ struct TropicalTerm {
     mpq_class lift;
 };
 
-// A maximal cell of a hypersurface as constraints on w: its two terms tie,
-// and no term is below them.
-struct TieCell {
-    Constraints constraints;
-    std::size_t first = 0;  // the two terms, by position
-    std::size_t second = 0;
+// The span of a polynomial's exponents less its first: the complement of
+// its lineality space.
+Span differenceSpan(const std::vector<TropicalTerm>& terms, std::size_t n);
+
+// A polynomial's maximal cells as the pairs of terms that tie on each, and
+// the terms that are lowest alone somewhere (its cells' other constraints).
+struct Ties {
+    std::vector<std::size_t> facets;
+    std::vector<std::pair<std::size_t, std::size_t>> pairs;
 };
 
-// The hypersurface of distinct terms in Q^n, and the constraints of each of
-// its maximal cells. Inside Polyhedra::apart().
-struct Hypersurface {
-    PolyhedralComplex complex;
-    std::vector<TieCell> cells;
-    std::vector<IntVector> differences;  // the exponents less the first: their null space is the lineality
-};
-Hypersurface hypersurface(const Polyhedra& polyhedra, const std::vector<TropicalTerm>& terms, std::size_t n);
+// The ties of distinct terms (none for fewer than two).
+Ties tiesOf(const std::vector<TropicalTerm>& terms, const Span& span);
+
+// The hypersurface of distinct terms in Q^n, as printed (for no terms, 0,
+// the whole space).
+PolyhedralComplex hypersurface(const std::vector<TropicalTerm>& terms, std::size_t n);
 
 // The whole space Q^n as a complex: the set of a polynomial that is 0.
 PolyhedralComplex wholeSpace(std::size_t n);
 
-// The vertices (points) and rays of a polyhedron of Q^n in the orthogonal
-// complement of a space, given by an orthogonal basis of it: points
-// projected, rays projected and primitive (rays in the space dropped).
-Cell projectedCell(const std::vector<QVector>& points, const std::vector<QVector>& rays,
-                   const std::vector<QVector>& orthogonal);
+// A ray projected onto the complement of the lineality space, primitive;
+// none when it lies in the lineality space.
+std::optional<IntVector> projectedRay(const QVector& ray, const Projection& onto);
 
 }  // namespace initform

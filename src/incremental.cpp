@@ -124,12 +124,16 @@ template <class Integer>
 void IncrementalCone<Integer>::cutRays(std::span<const Integer> row, bool equal) {
     std::vector<Integer> values;
     for (std::size_t r = 0; r < rayCount(); ++r) values.push_back(dotOf(row, ray(r)));
+    std::vector<std::size_t> below;  // the rays on the wrong side
+    for (std::size_t q = 0; q < values.size(); ++q) {
+        if (signOf(values[q]) < 0) below.push_back(q);
+    }
     std::vector<Integer> keptRays;
     std::vector<std::uint64_t> keptTight;
     for (std::size_t p = 0; p < values.size(); ++p) {
         if (signOf(values[p]) <= 0) continue;
-        for (std::size_t q = 0; q < values.size(); ++q) {
-            if (signOf(values[q]) >= 0 || !adjacent(p, q)) continue;
+        for (const std::size_t q : below) {
+            if (!adjacent(p, q)) continue;
             const std::size_t k = keptRays.size() / d_;
             keptRays.resize(keptRays.size() + d_);
             combine<Integer>(ray(p), values[p], ray(q), values[q], slot(keptRays, k, d_));
@@ -165,6 +169,11 @@ bool IncrementalCone<Integer>::satisfies(std::span<const Integer> row, bool equa
 
 template <class Integer>
 bool IncrementalCone<Integer>::adjacent(std::size_t p, std::size_t q) const {
+    // Two rays span a face of dimension 2 beyond the lineality space only if
+    // they share at least d - 2 - lines constraints.
+    std::size_t common = 0;
+    for (std::size_t w = 0; w < words_; ++w) common += static_cast<std::size_t>(__builtin_popcountll(tight(p)[w] & tight(q)[w]));
+    if (common + 2 + lineCount() < d_) return false;
     for (std::size_t t = 0; t < rayCount(); ++t) {
         if (t != p && t != q && meetWithin(tight(p), tight(q), tight(t))) return false;
     }

@@ -5,7 +5,9 @@
 // else onto the hyperplane; otherwise the rays on its wrong side go, and
 // each pair of adjacent rays across the hyperplane gives a new ray on it.
 // Two rays are adjacent when no third ray lies on every constraint both lie
-// on. The cones of the tropical sets are small and their numbers tiny, so
+// on (a pair whose common constraints are too few to meet in an edge is
+// no pair, which is told at once). The cones of the tropical sets are
+// small and their numbers tiny, so
 // the entries are machine words, checked: a result that does not fit
 // throws Overflow, and the caller starts again with GMP integers. Vectors
 // and sets lie in one block each, so that a copy of a cone, made for every
@@ -43,13 +45,14 @@ public:
     std::size_t rayCount() const { return rays_.size() / d_; }
     // An extreme ray, primitive; rays differing by a line are one.
     std::span<const Integer> ray(std::size_t k) const { return {rays_.data() + k * d_, d_}; }
+    // The constraints ray k lies on, by the order they were added in.
+    ConstBitSpan tight(std::size_t k) const { return {tight_.data() + k * words_, words_}; }
 
 private:
     void cutLine(std::size_t line, std::span<const Integer> row, bool equal);
     void cutRays(std::span<const Integer> row, bool equal);
     bool adjacent(std::size_t p, std::size_t q) const;
     std::span<const Integer> line(std::size_t k) const { return {lines_.data() + k * d_, d_}; }
-    ConstBitSpan tight(std::size_t k) const { return {tight_.data() + k * words_, words_}; }
 
     std::size_t d_;
     std::size_t words_;          // of each ray's set

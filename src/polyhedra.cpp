@@ -4,8 +4,12 @@
 #include "polyhedra.hpp"
 
 #include <dlfcn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <cstdint>
 
 #include <algorithm>
 #include <cerrno>
@@ -47,9 +51,6 @@ struct Polyhedra::Library {
         find(toPolyhedra, "dd_DDMatrix2Poly2");
         find(freePolyhedra, "dd_FreePolyhedra");
         find(copyGenerators, "dd_CopyGenerators");
-        find(toLP, "dd_Matrix2LP");
-        find(solveLP, "dd_LPSolve");
-        find(freeLP, "dd_FreeLPData");
         find(isMember, "set_member");
         find(addElement, "set_addelem");
     }
@@ -67,9 +68,6 @@ struct Polyhedra::Library {
     decltype(&dd_DDMatrix2Poly2) toPolyhedra;
     decltype(&dd_FreePolyhedra) freePolyhedra;
     decltype(&dd_CopyGenerators) copyGenerators;
-    decltype(&dd_Matrix2LP) toLP;
-    decltype(&dd_LPSolve) solveLP;
-    decltype(&dd_FreeLPData) freeLP;
     decltype(&set_member) isMember;
     decltype(&set_addelem) addElement;
 };
@@ -103,6 +101,7 @@ dd_MatrixPtr toMatrix(const Library& cdd, const Constraints& c) {
 constexpr int kDone = 0;
 constexpr int kOutOfMemory = 1;  // as GMP's own failure ends it
 constexpr int kCddFailed = 2;
+constexpr int kOrphaned = 3;  // its parent ended before it began
 
 // Writes all of text to fd; false when that failed.
 bool writeAll(int fd, const std::string& text) {
@@ -128,18 +127,55 @@ std::string readAll(int fd) {
     }
 }
 
-// Waits for the child; its exit status, or -1 when a signal ended it.
-int statusOf(pid_t child) {
+// Waits for the child; its wait status.
+int waitFor(pid_t child) {
     int status = 0;
     while (::waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) return -1;
+        if (errno != EINTR) return 0;
     }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return status;
 }
 
-// In the child: runs the work and writes what it returns. Returns the
+// Throws what the child's end says, if it failed.
+void checkEnd(int status) {
+    if (WIFSIGNALED(status)) {
+        throw SystemFailure("cddlib failed", "terminated by signal " + std::to_string(WTERMSIG(status)));
+    }
+    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : kOutOfMemory;
+    if (code == kCddFailed) throw SystemFailure("cannot compute a polyhedron", "cddlib reported an error");
+    if (code != kDone) throw std::bad_alloc();
+}
+
+// In the child, on SIGSEGV or SIGBUS. cddlib uses what its allocations
+// return unchecked, so memory running out shows as a fault at an address
+// near 0, where nothing is ever mapped: that ends the child as out of
+// memory. Any other fault, or the signal sent by a process, ends it as the
+// signal does.
+void onFault(int signal, siginfo_t* info, void*) {
+    constexpr std::uintptr_t kNearZero = std::uintptr_t{1} << 32;
+    const bool fault = info->si_code > 0;  // raised by the processor, not sent
+    if (fault && signal == SIGSEGV && reinterpret_cast<std::uintptr_t>(info->si_addr) < kNearZero) ::_exit(kOutOfMemory);
+    ::signal(signal, SIG_DFL);
+    if (!fault) ::raise(signal);
+}
+
+// In the child: a fault from an allocation that failed is said as such.
+void catchFaults() {
+    struct sigaction action {};
+    action.sa_sigaction = onFault;
+    action.sa_flags = SA_SIGINFO | SA_RESETHAND;
+    ::sigemptyset(&action.sa_mask);
+    ::sigaction(SIGSEGV, &action, nullptr);
+    ::sigaction(SIGBUS, &action, nullptr);
+}
+
+// In the child: ends it when the parent ends (the parent may have ended
+// already, between the fork and this call), then runs the work. Returns the
 // child's exit status.
-int workApart(const Library& cdd, const std::function<std::string()>& work, int fd) {
+int workApart(const Library& cdd, pid_t parent, const std::function<std::string()>& work, int fd) {
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent) return kOrphaned;
+    catchFaults();
     try {
         cdd.setGlobalConstants();
         return writeAll(fd, work()) ? kDone : kCddFailed;
@@ -161,42 +197,44 @@ void writeRows(std::string& text, char tag, const std::vector<IntVector>& rows) 
 
 }  // namespace
 
-Polyhedra::Polyhedra() : cdd_(std::make_unique<Library>()) {}
+Polyhedra::Polyhedra() = default;
 
 Polyhedra::~Polyhedra() = default;
 
 std::string Polyhedra::apart(const std::function<std::string()>& work) const {
+    if (!cdd_) cdd_ = std::make_unique<Library>();
     int fds[2];
     if (::pipe(fds) != 0) throw SystemFailure("cannot start cddlib", errno);
+    const pid_t parent = ::getpid();
     const pid_t child = ::fork();
     if (child < 0) {
         const int error = errno;
         ::close(fds[0]);
         ::close(fds[1]);
-        if (error == ENOMEM || error == EAGAIN) throw std::bad_alloc();
+        if (error == ENOMEM) throw std::bad_alloc();
         throw SystemFailure("cannot start cddlib", error);
     }
     if (child == 0) {
-        // The child writes nothing but its answer: not the run's output,
+        // The child writes nothing but its texts: not the run's output,
         // not GMP's message.
         ::close(fds[0]);
         ::close(STDOUT_FILENO);
         ::close(STDERR_FILENO);
-        ::_exit(workApart(*cdd_, work, fds[1]));
+        ::_exit(workApart(*cdd_, parent, work, fds[1]));
     }
     ::close(fds[1]);
     std::string text;
     try {
         text = readAll(fds[0]);
     } catch (...) {
+        // The child's text is no longer wanted: it ends now, not later.
         ::close(fds[0]);
-        statusOf(child);
+        ::kill(child, SIGKILL);
+        waitFor(child);
         throw;
     }
     ::close(fds[0]);
-    const int status = statusOf(child);
-    if (status == kCddFailed) throw SystemFailure("cannot compute a polyhedron", "cddlib reported an error");
-    if (status != kDone) throw std::bad_alloc();
+    checkEnd(waitFor(child));
     return text;
 }
 
@@ -228,20 +266,6 @@ Generators Polyhedra::generators(const Constraints& c) const {
     const bool homogeneous = std::all_of(c.rows.begin(), c.rows.end(), [](const QVector& r) { return sgn(r[0]) == 0; });
     if (g.points.empty() && homogeneous) g.points.emplace_back(c.n, 0);
     return g;
-}
-
-bool Polyhedra::feasible(const Constraints& c) const {
-    const Library& cdd = *cdd_;
-    const Matrix h{cdd, toMatrix(cdd, c)};
-    h.m->objective = dd_LPmax;  // the objective row stays 0: any solution is optimal
-    dd_ErrorType error = dd_NoError;
-    dd_LPPtr lp = cdd.toLP(h.m, &error);
-    if (lp == nullptr || error != dd_NoError) throw CddError{};
-    cdd.solveLP(lp, dd_DualSimplex, &error);
-    const bool found = lp->LPS == dd_Optimal;
-    cdd.freeLP(lp);
-    if (error != dd_NoError) throw CddError{};
-    return found;
 }
 
 ConeGenerators coneGenerators(const Polyhedra& polyhedra, const std::vector<IntVector>& inequalities, std::size_t n) {

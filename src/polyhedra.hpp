@@ -1,9 +1,9 @@
 // Polyhedra in exact rational arithmetic, computed by cddlib; this unit
-// converts to and from it. cddlib is loaded when a cone or a tropical set is
-// asked for, once, so that other runs neither load it nor need it. cddlib
-// does not check its allocations: its computations run in a child process
+// converts to and from it. cddlib is loaded when --cone or --toward first
+// asks for a polyhedron, so that other runs neither load it nor need it. cddlib
+// does not check its allocations: its computations run in one child process
 // (apart), so that memory running out inside it is reported as such, never
-// as a signal.
+// as a signal. The child ends with its parent, whatever ends the parent.
 #pragma once
 
 #include <cstddef>
@@ -42,30 +42,30 @@ struct Generators {
     std::vector<QVector> lines;
 };
 
-// cddlib, loaded. Its computations are made only inside apart().
+// cddlib, loaded by the first apart(). Its computations are made only
+// inside apart().
 class Polyhedra {
 public:
-    // Loads cddlib; throws SystemFailure with the loader's reason when it cannot.
     Polyhedra();
     ~Polyhedra();
     Polyhedra(const Polyhedra&) = delete;
     Polyhedra& operator=(const Polyhedra&) = delete;
 
     // Runs `work` in a child process and returns the text it returns. The
-    // child ending by a signal or running out of memory throws bad_alloc;
-    // cddlib reporting an error throws SystemFailure.
+    // child running out of memory throws bad_alloc; cddlib reporting an
+    // error, a signal ending the child, a child that cannot be started, or
+    // cddlib that cannot be loaded (with the loader's reason) throws
+    // SystemFailure.
     std::string apart(const std::function<std::string()>& work) const;
 
     // Inside apart(): the generators of the polyhedron of the constraints
     // (no points when it is empty).
     Generators generators(const Constraints& c) const;
-    // Inside apart(): whether the constraints have a solution.
-    bool feasible(const Constraints& c) const;
 
     struct Library;
 
 private:
-    std::unique_ptr<Library> cdd_;
+    mutable std::unique_ptr<Library> cdd_;
 };
 
 // The generators of {w in Q^n : v·w >= 0 for every v of `inequalities`},

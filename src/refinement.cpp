@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <set>
 #include <type_traits>
 
@@ -18,17 +20,57 @@ namespace initform {
 
 namespace {
 
-// A cell's vertices and rays, as keys: a cell that another holds is a face
-// of it, so its vertices and rays are some of the other's.
+// A cell's vertices and rays, each list sorted and without repeats: a cell
+// that another holds is a face of it, so its vertices and rays are some of
+// the other's.
 struct CellKey {
     std::vector<QVector> vertices;
     std::vector<IntVector> rays;
-    bool operator==(const CellKey& o) const { return vertices == o.vertices && rays == o.rays; }
-    bool within(const CellKey& o) const {
+    auto operator<=>(const CellKey& o) const = default;
+    bool heldBy(const CellKey& o) const {
         return std::includes(o.vertices.begin(), o.vertices.end(), vertices.begin(), vertices.end()) &&
                std::includes(o.rays.begin(), o.rays.end(), rays.begin(), rays.end());
     }
 };
+
+// The cells of the keys that no other key holds, as a complex. A key that
+// holds another holds its rarest vertex or ray, so only those are tried.
+PolyhedralComplex maximalOf(const std::set<CellKey>& found) {
+    std::map<QVector, std::size_t> vertexAt;
+    std::map<IntVector, std::size_t> rayAt;
+    std::vector<const CellKey*> keys;
+    std::vector<std::vector<std::size_t>> members;  // each key's vertices and rays, numbered together
+    for (const CellKey& key : found) {
+        std::vector<std::size_t>& m = members.emplace_back();
+        for (const QVector& v : key.vertices) m.push_back(vertexAt.try_emplace(v, vertexAt.size()).first->second);
+        for (const IntVector& r : key.rays) m.push_back(rayAt.try_emplace(r, rayAt.size()).first->second + (SIZE_MAX / 2));
+        keys.push_back(&key);
+    }
+    std::map<std::size_t, std::vector<std::size_t>> holding;
+    for (std::size_t k = 0; k < members.size(); ++k) {
+        for (const std::size_t m : members[k]) holding[m].push_back(k);
+    }
+    PolyhedralComplex c;
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+        const auto rarest = std::min_element(members[k].begin(), members[k].end(), [&](std::size_t a, std::size_t b) {
+            return holding[a].size() < holding[b].size();
+        });
+        const std::vector<std::size_t>& others = holding[*rarest];
+        if (std::any_of(others.begin(), others.end(), [&](std::size_t o) { return o != k && keys[k]->heldBy(*keys[o]); })) {
+            continue;
+        }
+        Cell& cell = c.cells.emplace_back();
+        for (const QVector& v : keys[k]->vertices) {
+            cell.vertices.push_back(c.vertices.size());
+            c.vertices.push_back(v);
+        }
+        for (const IntVector& r : keys[k]->rays) {
+            cell.rays.push_back(c.rays.size());
+            c.rays.push_back(r);
+        }
+    }
+    return c;
+}
 
 // A constraint as integers: the row of a cell, scaled to clear its
 // denominators; without lifts, its constant (0) dropped.
@@ -48,17 +90,38 @@ Integer narrowed(const mpz_class& x) {
     }
 }
 
+template <class V>
+std::vector<V> sortedUnique(std::vector<V> v) {
+    std::sort(v.begin(), v.end());
+    v.erase(std::unique(v.begin(), v.end()), v.end());
+    return v;
+}
+
+// A polynomial of the list: its terms, and its maximal cells as ties.
+struct Surface {
+    const std::vector<TropicalTerm>* terms;
+    Ties ties;
+};
+
+// The constraints of the cell where terms i and j tie below every facet term
+// m: (lift_m - lift_i) + (exponent_m - exponent_i)·w >= 0, and = 0 for m = j.
+// The equation comes first: the inequalities then cut a cone of one
+// dimension less.
 template <class Integer>
-std::vector<Row<Integer>> rowsOf(const Constraints& c, bool fan) {
-    std::vector<Row<Integer>> rows;
-    for (std::size_t r = 0; r < c.rows.size(); ++r) {
-        const IntVector whole = primitive(c.rows[r]);
-        Row<Integer> row{{}, c.equal[r]};
-        for (std::size_t k = fan ? 1 : 0; k < whole.size(); ++k) row.entries.push_back(narrowed<Integer>(whole[k]));
-        rows.push_back(std::move(row));
+std::vector<Row<Integer>> rowsOf(const Surface& s, std::size_t i, std::size_t j, bool fan) {
+    const std::vector<TropicalTerm>& terms = *s.terms;
+    const auto row = [&](std::size_t m, bool equal) {
+        QVector q{terms[m].lift - terms[i].lift};
+        for (std::size_t k = 0; k < terms[m].exponent.size(); ++k) q.emplace_back(terms[m].exponent[k] - terms[i].exponent[k]);
+        const IntVector whole = primitive(q);
+        Row<Integer> out{{}, equal};
+        for (std::size_t k = fan ? 1 : 0; k < whole.size(); ++k) out.entries.push_back(narrowed<Integer>(whole[k]));
+        return out;
+    };
+    std::vector<Row<Integer>> rows{row(j, true)};
+    for (const std::size_t m : s.ties.facets) {
+        if (m != i && m != j) rows.push_back(row(m, false));
     }
-    // The equation first: the inequalities then cut a cone of one dimension less.
-    std::stable_partition(rows.begin(), rows.end(), [](const Row<Integer>& row) { return row.equal; });
     return rows;
 }
 
@@ -73,43 +136,37 @@ class Enumeration {
 public:
     using Cone = IncrementalCone<Integer>;
 
-    Enumeration(const std::vector<Hypersurface>& surfaces, std::vector<QVector> orthogonal, std::size_t n, bool fan)
-        : orthogonal_(std::move(orthogonal)), n_(n), fan_(fan) {
-        for (const Hypersurface& h : surfaces) {
+    Enumeration(const std::vector<Surface>& surfaces, const Projection& onto, std::size_t lineality, std::size_t n, bool fan)
+        : onto_(onto), lineality_(lineality), n_(n), fan_(fan) {
+        for (const Surface& s : surfaces) {
             std::vector<std::vector<Row<Integer>>>& cells = rows_.emplace_back();
             std::size_t most = 0;
-            for (const TieCell& cell : h.cells) {
-                cells.push_back(rowsOf<Integer>(cell.constraints, fan));
+            for (const auto& [i, j] : s.ties.pairs) {
+                cells.push_back(rowsOf<Integer>(s, i, j, fan));
                 most = std::max(most, cells.back().size());
             }
             capacity_ += most;
         }
     }
 
-    // The tree from its root: every cell of these hypersurfaces.
-    void run(const std::vector<std::size_t>& surfaces) {
+    // The tree from its root: every cell of every hypersurface.
+    void run() {
         Cone root(fan_ ? n_ : n_ + 1, capacity_);
         if (!fan_) root.add(unitRow(), false);  // t >= 0
         std::vector<Open> open;
-        for (const std::size_t s : surfaces) {
+        for (std::size_t s = 0; s < rows_.size(); ++s) {
             Open o = meeting(root, s, allCells(s));
             if (o.cells.empty()) return;
             open.push_back(std::move(o));
         }
-        descend(root, open);
+        descend(root, keepChosen(std::move(open)));
     }
 
     // The maximal cells found, each once.
-    std::vector<Cell> maximalCells() const {
+    PolyhedralComplex maximalCells() const {
         // A fan whose every branch ended at L: L is the one cell.
-        if (fan_ && found_.empty()) return {Cell{{QVector(n_, 0)}, {}, std::nullopt}};
-        std::vector<Cell> cells;
-        for (const CellKey& key : found_) {
-            const bool held = std::any_of(found_.begin(), found_.end(),
-                                          [&](const CellKey& o) { return !(o == key) && key.within(o); });
-            if (!held) cells.push_back(Cell{key.vertices, key.rays, std::nullopt});
-        }
-        return cells;
+        if (fan_ && found_.empty()) return maximalOf({CellKey{{QVector(n_, 0)}, {}}});
+        return maximalOf(found_);
     }
 
 private:
@@ -121,11 +178,26 @@ private:
         std::vector<Cone> cones;
     };
 
+    // The hypersurface a branch takes next: the one with the fewest cells meeting it.
+    static std::vector<Open>::const_iterator chosenOf(const std::vector<Open>& open) {
+        return std::min_element(open.begin(), open.end(), [](const Open& a, const Open& b) { return a.cells.size() < b.cells.size(); });
+    }
+
+    // The open hypersurfaces with the cut cones of the chosen one alone: the
+    // others' are cut again below, so keeping them would hold a cone per
+    // cell and hypersurface at every level of the branch.
+    static std::vector<Open> keepChosen(std::vector<Open> open) {
+        const auto chosen = chosenOf(open);
+        for (auto o = open.begin(); o != open.end(); ++o) {
+            if (o != chosen) std::vector<Cone>().swap(o->cones);
+        }
+        return open;
+    }
+
     // Every leaf below the branch.
     void descend(const Cone& branch, const std::vector<Open>& open) {
         if (open.empty()) return leaf(branch);
-        const auto chosen = std::min_element(open.begin(), open.end(),
-                                             [](const Open& a, const Open& b) { return a.cells.size() < b.cells.size(); });
+        const auto chosen = chosenOf(open);
         for (const Cone& next : chosen->cones) {
             std::vector<Open> rest;
             bool dead = false;
@@ -134,7 +206,7 @@ private:
                 rest.push_back(meeting(next, o->surface, o->cells));
                 dead = rest.back().cells.empty();
             }
-            if (!dead) descend(next, rest);
+            if (!dead) descend(next, keepChosen(std::move(rest)));
         }
     }
 
@@ -156,8 +228,8 @@ private:
         for (std::size_t i = 0; i < all.cells.size(); ++i) {
             bool held = false;
             for (std::size_t j = 0; j < all.cells.size() && !held; ++j) {
-                held = j != i && within(all.cones[i], surface, all.cells[j]) &&
-                       (j < i || !within(all.cones[j], surface, all.cells[i]));
+                held = j != i && liesIn(all.cones[i], surface, all.cells[j]) &&
+                       (j < i || !liesIn(all.cones[j], surface, all.cells[i]));
             }
             if (held) continue;
             o.cells.push_back(all.cells[i]);
@@ -167,7 +239,7 @@ private:
     }
 
     // Whether the cone lies in a cell of a hypersurface.
-    bool within(const Cone& cone, std::size_t surface, std::size_t cell) const {
+    bool liesIn(const Cone& cone, std::size_t surface, std::size_t cell) const {
         return std::all_of(rows_[surface][cell].begin(), rows_[surface][cell].end(),
                            [&](const Row<Integer>& row) { return cone.satisfies(row.entries, row.equal); });
     }
@@ -175,7 +247,7 @@ private:
     // Whether the cone holds more than a branch may end with: a point of
     // t > 0 (with lifts), or more than the lineality space (without).
     bool meets(const Cone& cone) const {
-        if (fan_) return cone.rayCount() > 0 || cone.lineCount() > orthogonal_.size();
+        if (fan_) return cone.rayCount() > 0 || cone.lineCount() > lineality_;
         for (std::size_t r = 0; r < cone.rayCount(); ++r) {
             if (cone.ray(r)[0] > 0) return true;
         }
@@ -195,35 +267,50 @@ private:
     }
 
     // A leaf's cell, unless a leaf with the same rays came before: several
-    // branches may end in one cell. Rays that differ by a line of L are
-    // told apart here and made one by the projection.
+    // branches may end in one cell.
     void leaf(const Cone& cone) {
+        if (seen_.insert(raysOf(cone)).second) found_.insert(keyOf(cone));
+    }
+
+    // The cone's rays, sorted. Rays that differ by a line of L are told
+    // apart here and made one by the projection.
+    static std::vector<std::vector<Integer>> raysOf(const Cone& cone) {
         std::vector<std::vector<Integer>> rays;
         for (std::size_t k = 0; k < cone.rayCount(); ++k) rays.emplace_back(cone.ray(k).begin(), cone.ray(k).end());
         std::sort(rays.begin(), rays.end());
-        if (!seen_.insert(std::move(rays)).second) return;
-        std::vector<QVector> points;
-        std::vector<QVector> directions;
-        if (fan_) points.emplace_back(n_, 0);
+        return rays;
+    }
+
+    // The leaf's polyhedron in Q^n, projected: without lifts the origin and
+    // the rays; with them, the rays of t > 0 divided by t as points, the
+    // others as rays.
+    CellKey keyOf(const Cone& cone) const {
+        CellKey key;
+        if (fan_) key.vertices.emplace_back(n_, 0);
         for (std::size_t k = 0; k < cone.rayCount(); ++k) {
             const std::span<const Integer> r = cone.ray(k);
-            QVector& v = (fan_ || r[0] == 0 ? directions : points).emplace_back();
-            const mpq_class scale = fan_ || r[0] == 0 ? mpq_class(1) : mpq_class(1, mpz_class(r[0]));
-            for (std::size_t i = fan_ ? 0 : 1; i < r.size(); ++i) v.emplace_back(mpq_class(mpz_class(r[i])) * scale);
+            const bool point = !fan_ && r[0] != 0;
+            QVector v;
+            for (std::size_t i = fan_ ? 0 : 1; i < r.size(); ++i) {
+                mpq_class& x = v.emplace_back(mpz_class(r[i]), point ? mpz_class(r[0]) : mpz_class(1));
+                x.canonicalize();
+            }
+            if (point) {
+                key.vertices.push_back(onto_(v));
+            } else if (std::optional<IntVector> ray = projectedRay(v, onto_)) {
+                key.rays.push_back(std::move(*ray));
+            }
         }
-        Cell cell = projectedCell(points, directions, orthogonal_);
-        CellKey key{std::move(cell.vertices), std::move(cell.rays)};
-        std::sort(key.vertices.begin(), key.vertices.end());
-        key.vertices.erase(std::unique(key.vertices.begin(), key.vertices.end()), key.vertices.end());
-        std::sort(key.rays.begin(), key.rays.end());
-        key.rays.erase(std::unique(key.rays.begin(), key.rays.end()), key.rays.end());
-        if (std::find(found_.begin(), found_.end(), key) == found_.end()) found_.push_back(std::move(key));
+        key.vertices = sortedUnique(std::move(key.vertices));
+        key.rays = sortedUnique(std::move(key.rays));
+        return key;
     }
 
     std::vector<std::vector<std::vector<Row<Integer>>>> rows_;  // of each hypersurface's cells
-    std::vector<QVector> orthogonal_;
+    const Projection& onto_;  // onto the complement of the lineality space
+    std::size_t lineality_;   // its dimension
     std::set<std::vector<std::vector<Integer>>> seen_;  // the rays of each leaf so far
-    std::vector<CellKey> found_;
+    std::set<CellKey> found_;
     std::size_t capacity_ = 1;  // the most constraints on a branch: t >= 0 and one cell per hypersurface
     std::size_t n_;
     bool fan_;
@@ -231,27 +318,27 @@ private:
 
 // The maximal cells of the refinement, in machine words and, when they do
 // not suffice, in GMP integers.
-std::vector<Cell> refinedCells(const std::vector<Hypersurface>& surfaces, const std::vector<std::size_t>& constraining,
-                               const std::vector<QVector>& orthogonal, std::size_t n, bool fan) {
+PolyhedralComplex refinedCells(const std::vector<Surface>& surfaces, const Projection& onto, std::size_t lineality,
+                               std::size_t n, bool fan) {
     try {
-        Enumeration<std::int64_t> tree(surfaces, orthogonal, n, fan);
-        tree.run(constraining);
+        Enumeration<std::int64_t> tree(surfaces, onto, lineality, n, fan);
+        tree.run();
         return tree.maximalCells();
     } catch (const Overflow&) {
-        Enumeration<mpz_class> tree(surfaces, orthogonal, n, fan);
-        tree.run(constraining);
+        Enumeration<mpz_class> tree(surfaces, onto, lineality, n, fan);
+        tree.run();
         return tree.maximalCells();
     }
 }
 
 // The dimension of a cell in the complement of the lineality: the rank of
 // its rays and of its vertices' differences.
-std::size_t cellDimension(const Cell& cell) {
+std::size_t cellDimension(const PolyhedralComplex& c, const Cell& cell) {
     std::vector<QVector> spanning;
-    for (const IntVector& r : cell.rays) spanning.push_back(toRational(r));
+    for (const std::size_t r : cell.rays) spanning.push_back(toRational(c.rays[r]));
     for (std::size_t k = 1; k < cell.vertices.size(); ++k) {
-        QVector d = cell.vertices[k];
-        for (std::size_t i = 0; i < d.size(); ++i) d[i] -= cell.vertices[0][i];
+        QVector d = c.vertices[cell.vertices[k]];
+        for (std::size_t i = 0; i < d.size(); ++i) d[i] -= c.vertices[cell.vertices[0]][i];
         spanning.push_back(std::move(d));
     }
     return rowEchelon(std::move(spanning)).size();
@@ -259,28 +346,28 @@ std::size_t cellDimension(const Cell& cell) {
 
 }  // namespace
 
-PolyhedralComplex prevariety(const Polyhedra& polyhedra, const std::vector<std::vector<TropicalTerm>>& polynomials,
-                             std::size_t n) {
-    std::vector<Hypersurface> surfaces;
-    std::vector<QVector> differences;  // of every polynomial: their null space is the lineality
-    std::vector<std::size_t> constraining;
+PolyhedralComplex prevariety(const std::vector<std::vector<TropicalTerm>>& polynomials, std::size_t n) {
+    std::vector<Surface> surfaces;
+    std::vector<QVector> spanning;  // of every polynomial's differences: their null space is the lineality
     for (const std::vector<TropicalTerm>& terms : polynomials) {
-        surfaces.push_back(hypersurface(polyhedra, terms, n));
         if (terms.empty()) continue;  // 0: the whole space constrains nothing
-        if (surfaces.back().cells.empty()) return {};  // a monomial: empty
-        constraining.push_back(surfaces.size() - 1);
-        for (const IntVector& d : surfaces.back().differences) differences.push_back(toRational(d));
+        Span span = differenceSpan(terms, n);
+        Ties ties = tiesOf(terms, span);
+        if (ties.pairs.empty()) return {};  // a monomial: empty
+        for (QVector& row : span.basis) spanning.push_back(std::move(row));
+        surfaces.push_back(Surface{&terms, std::move(ties)});
     }
-    if (constraining.empty()) return wholeSpace(n);
-    const std::vector<QVector> lineality = nullSpace(differences, n);
+    if (surfaces.empty()) return wholeSpace(n);
+    const Span span = spanOf(std::move(spanning), n);
+    const std::size_t lineality = n - span.basis.size();
+    const Projection onto(span);
     const bool fan = std::all_of(polynomials.begin(), polynomials.end(), [](const std::vector<TropicalTerm>& terms) {
         return std::all_of(terms.begin(), terms.end(), [](const TropicalTerm& t) { return sgn(t.lift) == 0; });
     });
-    PolyhedralComplex c;
-    c.cells = refinedCells(surfaces, constraining, orthogonalBasis(lineality), n, fan);
+    PolyhedralComplex c = refinedCells(surfaces, onto, lineality, n, fan);
     if (c.cells.empty()) return c;
-    for (const QVector& l : lineality) c.lineality.push_back(primitive(l));
-    for (const Cell& cell : c.cells) c.dimension = std::max(c.dimension, lineality.size() + cellDimension(cell));
+    c.lineality = primitiveComplementOf(span);
+    for (const Cell& cell : c.cells) c.dimension = std::max(c.dimension, lineality + cellDimension(c, cell));
     return c;
 }
 

@@ -9,14 +9,11 @@
 
 #include "complex.hpp"
 #include "hypersurface.hpp"
-#include "polyhedra.hpp"
 
 namespace initform {
 
 // The prevariety of the polynomials' terms in Q^n (a polynomial without
-// terms is 0, whose hypersurface is the whole space). Inside
-// Polyhedra::apart().
-PolyhedralComplex prevariety(const Polyhedra& polyhedra, const std::vector<std::vector<TropicalTerm>>& polynomials,
-                             std::size_t n);
+// terms is 0, whose hypersurface is the whole space).
+PolyhedralComplex prevariety(const std::vector<std::vector<TropicalTerm>>& polynomials, std::size_t n);
 
 }  // namespace initform

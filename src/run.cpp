@@ -56,17 +56,6 @@ int answer(const Options& o, const typename A::Field& field, const InputSource& 
                                                     : answerOneVector<A>(o, field, in, diag);
 }
 
-// Answers with the valuation of --valuation P, whose prime is read and
-// tested once, before the input is read.
-int answerValued(const Options& o, const InputSource& in, Diagnostics& diag) {
-    std::optional<Prime> prime = readPrime(*o.valuation.value);
-    if (!prime) {
-        diag.line("Bad input: Valuation '" + std::string(*o.valuation.value) + "' is not a prime");
-        return 1;
-    }
-    return answer<Valued>(o, Valued::Field{std::move(*prime), o.largest}, in, diag);
-}
-
 int dispatch(const Options& o, const InputSource& in, Diagnostics& diag) {
     switch (o.action) {
         case Options::Action::MissingVector:
@@ -100,11 +89,17 @@ int dispatch(const Options& o, const InputSource& in, Diagnostics& diag) {
         diag.line(kNeedPrime);
         return 255;
     }
+    // The prime of --valuation P, read and tested once, before the input is read.
+    std::optional<Prime> prime;
+    if (o.valuation && !(prime = readPrime(*o.valuation.value))) {
+        diag.line("Bad input: Valuation '" + std::string(*o.valuation.value) + "' is not a prime");
+        return 1;
+    }
     if (o.action == Options::Action::Cone) return answerCone(o, in, diag);
-    if (o.action == Options::Action::Tropical) return answerTropical(o, in, diag);
-    if (o.action == Options::Action::Prevariety) return answerPrevariety(o, in, diag);
+    if (o.action == Options::Action::Tropical) return answerTropical(o, prime, in, diag);
+    if (o.action == Options::Action::Prevariety) return answerPrevariety(o, prime, in, diag);
     if (o.toward) return answerWalk(o, in, diag);
-    if (o.valuation) return answerValued(o, in, diag);
+    if (prime) return answer<Valued>(o, Valued::Field{std::move(*prime), o.largest}, in, diag);
     diag.fractionsNeedExact = o.lenient && !o.exact;
     return o.exact ? answer<Exact>(o, {}, in, diag) : answer<Wrapping>(o, {}, in, diag);
 }

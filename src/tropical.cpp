@@ -1,17 +1,15 @@
 // Answering --tropical and --prevariety: the document read as --exact reads
-// it, each polynomial's terms as the rule sees them, and the polyhedra
-// computed apart, in cddlib's child, which writes back the printed block.
+// it, each polynomial's terms as the rule sees them, and the sets printed
+// as blocks, a hypersurface as soon as its polynomial is read.
 #include "tropical.hpp"
 
 #include <optional>
-#include <sstream>
 #include <string>
 
 #include "answer.hpp"
 #include "complex.hpp"
 #include "exact.hpp"
 #include "hypersurface.hpp"
-#include "polyhedra.hpp"
 #include "reader.hpp"
 #include "refinement.hpp"
 #include "valued.hpp"
@@ -25,51 +23,61 @@ namespace {
 // term is lifted by its coefficient's valuation.
 struct Reading {
     bool negated = false;
-    std::optional<Prime> prime;
+    const Prime* prime = nullptr;
 };
 
-// The terms of polynomial text, like terms combined and cancelled ones gone.
-std::vector<TropicalTerm> termsOf(std::string_view text, const Document& d, const Reading& r) {
-    const std::size_t n = d.vars.names.size();
-    PolynomialOf<Exact> p;
-    p.index.seed = mixSeed(d.vars.seed);
-    WholeQueryOf<Exact> whole(n);
-    findPolyRep(p, TerminatedText{text}, d.vars, whole.query);
-    std::vector<TropicalTerm> terms;
-    for (const TermOf<Exact>& t : p.terms) {
-        if (Exact::isZero(t.coeff)) continue;
-        TropicalTerm term{IntVector(n, 0), 0};
-        for (const EntryOf<Exact>& e : keyOf(p, t)) {
-            const mpz_class exponent(static_cast<long>(e.exp));
-            term.exponent[e.var] = r.negated ? mpz_class(-exponent) : exponent;
-        }
-        if (r.prime) term.lift = valuationOf(Exact::valueOf(p.coeffs, t.coeff), *r.prime);
-        terms.push_back(std::move(term));
+// The polynomials of a framed document, one at a time, as tropical terms:
+// like terms combined, cancelled ones gone.
+class TermReader {
+public:
+    TermReader(const Document& d, const Reading& r)
+        : d_(d), r_(r), texts_(d.framing.frame->polyText, ','), n_(d.vars.names.size()) {
+        p_.index.seed = mixSeed(d.vars.seed);
     }
-    return terms;
-}
 
-// The block of a complex, as printed.
-std::string blockOf(const PolyhedralComplex& c) {
-    std::ostringstream text;
-    Writer w(text);
-    writeComplex(w, c);
-    w.flush();
-    return text.str();
-}
+    // Reads the next polynomial into `terms`; false after the last. Throws
+    // BadInput.
+    bool next(std::vector<TropicalTerm>& terms) {
+        if (!texts_.next()) return false;
+        ++count_;
+        clearPoly(p_);
+        WholeQueryOf<Exact> whole(n_);
+        findPolyRep(p_, TerminatedText{texts_.piece()}, d_.vars, whole.query);
+        terms.clear();
+        for (const TermOf<Exact>& t : p_.terms) {
+            if (Exact::isZero(t.coeff)) continue;
+            TropicalTerm& term = terms.emplace_back(TropicalTerm{IntVector(n_, 0), 0});
+            for (const EntryOf<Exact>& e : keyOf(p_, t)) {
+                const mpz_class exponent(static_cast<long>(e.exp));
+                term.exponent[e.var] = r_.negated ? mpz_class(-exponent) : exponent;
+            }
+            if (r_.prime != nullptr) term.lift = valuationOf(Exact::valueOf(p_.coeffs, t.coeff), *r_.prime);
+        }
+        return true;
+    }
+
+    // The number of the polynomial read last, from 1.
+    std::size_t count() const { return count_; }
+    std::size_t variables() const { return n_; }
+
+private:
+    const Document& d_;
+    const Reading& r_;
+    Pieces texts_;
+    std::size_t n_;
+    std::size_t count_ = 0;
+    PolynomialOf<Exact> p_;
+};
 
 // The framed document and the reading the options ask for, or nullopt
 // after reporting why not.
-std::optional<Document> readDocument(const Options& o, const InputSource& in, Diagnostics& diag, Reading& r) {
-    if (o.valuation) {
-        r.prime = readPrime(*o.valuation.value);
-        if (!r.prime) {
-            diag.line("Bad input: Valuation '" + std::string(*o.valuation.value) + "' is not a prime");
-            return std::nullopt;
-        }
-    }
+std::optional<Document> readDocument(const Options& o, const std::optional<Prime>& prime, const InputSource& in,
+                                     Diagnostics& diag, Reading& r) {
+    r.prime = prime ? &*prime : nullptr;
     // The textbook rule by default, and the valuation's smallest degree.
-    r.negated = o.largest || (!o.smallest && !o.valuation);
+    r.negated = o.largest || (!o.smallest && !prime);
+    // A block is passed on whole, once it is written.
+    diag.out.holdUntilFlush(true);
     Document d = loadDocument(in, o.lenient);
     if (!checkFraming(d, diag)) return std::nullopt;
     return d;
@@ -77,47 +85,41 @@ std::optional<Document> readDocument(const Options& o, const InputSource& in, Di
 
 }  // namespace
 
-int answerTropical(const Options& o, const InputSource& in, Diagnostics& diag) {
+int answerTropical(const Options& o, const std::optional<Prime>& prime, const InputSource& in, Diagnostics& diag) {
     Reading r;
-    const std::optional<Document> d = readDocument(o, in, diag, r);
+    const std::optional<Document> d = readDocument(o, prime, in, diag, r);
     if (!d) return 1;
-    const std::size_t n = d->vars.names.size();
-    const Polyhedra polyhedra;
-    std::size_t k = 0;
-    for (Pieces texts(d->framing.frame->polyText, ','); texts.next();) {
-        std::vector<TropicalTerm> terms;
-        try {
-            terms = termsOf(texts.piece(), *d, r);
-        } catch (const BadInput& error) {
-            diag.badInput(error);
-            return 1;
-        }
-        diag.out.put("polynomial ");
-        diag.out.put(std::to_string(++k));
-        diag.out.lineEnd();
-        diag.out.put(terms.empty() ? blockOf(wholeSpace(n)) : polyhedra.apart([&] {
-            return blockOf(hypersurface(polyhedra, terms, n).complex);
-        }));
-        diag.out.flush();
-        if (!diag.out.ok()) return 1;
-    }
-    return 0;
-}
-
-int answerPrevariety(const Options& o, const InputSource& in, Diagnostics& diag) {
-    Reading r;
-    const std::optional<Document> d = readDocument(o, in, diag, r);
-    if (!d) return 1;
-    std::vector<std::vector<TropicalTerm>> polynomials;
+    TermReader reader(*d, r);
+    std::vector<TropicalTerm> terms;
     try {
-        for (Pieces texts(d->framing.frame->polyText, ','); texts.next();) polynomials.push_back(termsOf(texts.piece(), *d, r));
+        while (reader.next(terms)) {
+            diag.out.put("polynomial ");
+            diag.out.put(std::to_string(reader.count()));
+            diag.out.lineEnd();
+            writeComplex(diag.out, hypersurface(terms, reader.variables()));
+            diag.out.flush();
+            if (!diag.out.ok()) return 1;
+        }
     } catch (const BadInput& error) {
         diag.badInput(error);
         return 1;
     }
-    const std::size_t n = d->vars.names.size();
-    const Polyhedra polyhedra;
-    diag.out.put(polyhedra.apart([&] { return blockOf(prevariety(polyhedra, polynomials, n)); }));
+    return 0;
+}
+
+int answerPrevariety(const Options& o, const std::optional<Prime>& prime, const InputSource& in, Diagnostics& diag) {
+    Reading r;
+    const std::optional<Document> d = readDocument(o, prime, in, diag, r);
+    if (!d) return 1;
+    TermReader reader(*d, r);
+    std::vector<std::vector<TropicalTerm>> polynomials;
+    try {
+        for (std::vector<TropicalTerm> terms; reader.next(terms);) polynomials.push_back(std::move(terms));
+    } catch (const BadInput& error) {
+        diag.badInput(error);
+        return 1;
+    }
+    writeComplex(diag.out, prevariety(polynomials, reader.variables()));
     diag.out.flush();
     return diag.out.ok() ? 0 : 1;
 }

@@ -2,17 +2,21 @@
 // document's polynomials keep two or more terms.
 #pragma once
 
+#include <optional>
+
 #include "diagnostics.hpp"
 #include "input.hpp"
 #include "options.hpp"
+#include "valued.hpp"
 
 namespace initform {
 
 // `initform --tropical`: each polynomial's hypersurface, as "polynomial K"
 // and its block. Returns the exit status.
-int answerTropical(const Options& o, const InputSource& in, Diagnostics& diag);
+// With --valuation, `prime` is its prime.
+int answerTropical(const Options& o, const std::optional<Prime>& prime, const InputSource& in, Diagnostics& diag);
 // `initform --prevariety`: the intersection of the hypersurfaces, with the
 // cells of their common refinement, as one block.
-int answerPrevariety(const Options& o, const InputSource& in, Diagnostics& diag);
+int answerPrevariety(const Options& o, const std::optional<Prime>& prime, const InputSource& in, Diagnostics& diag);
 
 }  // namespace initform
