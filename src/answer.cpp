@@ -12,9 +12,9 @@
 namespace initform {
 
 template <class A>
-std::optional<WeightsOf<A>> readQueryWeights(std::string_view vector, Diagnostics& diag) {
+std::optional<WeightsOf<A>> readQueryWeights(std::string_view vector, Diagnostics& diag, std::size_t limit) {
     try {
-        return readWeights<A>(vector, &diag.wraps);
+        return readWeights<A>(vector, &diag.wraps, limit);
     } catch (const BadInput& error) {
         diag.badInput(error);
         return std::nullopt;
@@ -97,14 +97,14 @@ int answerOneVector(const Options& o, const typename A::Field& field, const Inpu
     const std::optional<WeightsOf<A>> weights = readQueryWeights<A>(o.vector, diag);  // before the input is read
     if (!weights) return 1;
     const Document d = loadDocument(in, o.lenient);
-    if (!writeAnswerHead(d, weights->values.size(), o, diag)) return 1;
+    if (!writeAnswerHead(d, weights->count, o, diag)) return 1;
     QueryOf<A> query = queryOf<A>(*weights, o, field, diag);
     if (answerPolynomials<A>(d.framing.frame->polyText, d.vars, query, o.reduce, diag) != 0) return 1;
     return writeAnswerTail(o, diag.out);
 }
 
 #define INITFORM_ANSWER(A)                                                                              \
-    template std::optional<WeightsOf<A>> readQueryWeights<A>(std::string_view, Diagnostics&);           \
+    template std::optional<WeightsOf<A>> readQueryWeights<A>(std::string_view, Diagnostics&, std::size_t); \
     template class TextAnswerOf<A>;                                                                     \
     template int answerOneVector<A>(const Options&, const A::Field&, const InputSource&, Diagnostics&);
 INITFORM_ANSWER(Wrapping)

@@ -18,9 +18,10 @@
 
 namespace initform {
 
-// The weights of a vector text, or nullopt after reporting why there are none.
+// The weights of a vector text (those beyond `limit` counted, not kept),
+// or nullopt after reporting why there are none.
 template <class A>
-std::optional<WeightsOf<A>> readQueryWeights(std::string_view vector, Diagnostics& diag);
+std::optional<WeightsOf<A>> readQueryWeights(std::string_view vector, Diagnostics& diag, std::size_t limit = SIZE_MAX);
 
 // The query of these weights under the options' rule and the field;
 // wrap-around is noted in diag.

@@ -63,6 +63,7 @@ Options parseOptions(std::span<const std::string_view> args) {
         o.tropicalLater = o.tropicalLater || a == "--tropical";
         o.prevarietyLater = o.prevarietyLater || a == "--prevariety";
         o.coneLater = o.coneLater || a == "--cone";
+        o.weightsLater = o.weightsLater || a == "--weights";
         if (a == "--toward") takeValue(o.toward, a, k, target);
         if (a == "--valuation") takeValue(o.valuation, a, k, prime);
     }

@@ -3,6 +3,7 @@
 
 #include <new>
 #include <string>
+#include <vector>
 
 #include "answer.hpp"
 #include "diagnostics.hpp"
@@ -26,27 +27,41 @@ constexpr std::string_view kNeedWeightsFile = "Need argument: weights file.";
 constexpr std::string_view kNeedTarget = "Need argument: target vector.";
 constexpr std::string_view kNeedPrime = "Need argument: valuation prime.";
 
+// The actions that take the place of the weight vector, in the order a
+// clash of two names them.
+struct Named {
+    Options::Action action;
+    bool Options::*later;
+    const char* name;
+};
+constexpr Named kActions[] = {{Options::Action::WeightsFile, &Options::weightsLater, "--weights"},
+                              {Options::Action::Cone, &Options::coneLater, "--cone"},
+                              {Options::Action::Tropical, &Options::tropicalLater, "--tropical"},
+                              {Options::Action::Prevariety, &Options::prevarietyLater, "--prevariety"}};
+
+// Two actions asked for at once, whatever their order: "--X and --Y", or
+// "a weight vector and --X"; empty when there are not two.
+std::string actionClash(const Options& o) {
+    std::vector<const char*> named;
+    for (const Named& a : kActions) {
+        if (o.action == a.action || o.*a.later) named.push_back(a.name);
+    }
+    if (o.action == Options::Action::OneVector && !named.empty()) return std::string("a weight vector and ") + named[0];
+    return named.size() >= 2 ? std::string(named[0]) + " and " + named[1] : std::string();
+}
+
 // The switches that cannot go together, if any are given together.
-const char* clashOf(const Options& o) {
+std::string clashOf(const Options& o) {
     using Action = Options::Action;
     if (o.largest && o.smallest) return "--max and --min";
+    if (std::string actions = actionClash(o); !actions.empty()) return actions;
     const bool tropical = o.action == Action::Tropical || o.action == Action::Prevariety;
-    if ((o.action == Action::Tropical && o.prevarietyLater) || (o.action == Action::Prevariety && o.tropicalLater)) {
-        return "--tropical and --prevariety";
-    }
-    if (o.action == Action::Cone && (o.tropicalLater || o.prevarietyLater)) {
-        return o.tropicalLater ? "--cone and --tropical" : "--cone and --prevariety";
-    }
-    if (tropical && o.coneLater) return o.action == Action::Tropical ? "--cone and --tropical" : "--cone and --prevariety";
-    if (o.action == Action::WeightsFile && (o.tropicalLater || o.prevarietyLater)) {
-        return o.tropicalLater ? "--weights and --tropical" : "--weights and --prevariety";
-    }
     if (tropical && o.toward) return o.action == Action::Tropical ? "--tropical and --toward" : "--prevariety and --toward";
-    if (o.action == Options::Action::Cone && o.toward) return "--cone and --toward";
-    if (o.action == Options::Action::WeightsFile && o.toward) return "--weights and --toward";
-    if (o.action == Options::Action::Cone && o.valuation) return "--cone and --valuation";
+    if (o.action == Action::Cone && o.toward) return "--cone and --toward";
+    if (o.action == Action::WeightsFile && o.toward) return "--weights and --toward";
+    if (o.action == Action::Cone && o.valuation) return "--cone and --valuation";
     if (o.toward && o.valuation) return "--toward and --valuation";
-    return nullptr;
+    return {};
 }
 
 // Answers the vector or the weights file in one arithmetic, over its field.
@@ -73,8 +88,8 @@ int dispatch(const Options& o, const InputSource& in, Diagnostics& diag) {
         default:
             break;
     }
-    if (const char* clash = clashOf(o)) {
-        diag.line(std::string("Bad input: ") + clash + " exclude each other");
+    if (const std::string clash = clashOf(o); !clash.empty()) {
+        diag.line("Bad input: " + clash + " exclude each other");
         return 1;
     }
     if (!o.repeated.empty()) {

@@ -22,15 +22,19 @@ std::string_view weightsText(std::string_view arg) {
 // Weights that are fractions or leave 64 bits: scaled by the least common
 // multiple of their denominators to integers, kept as GMP integers unless
 // they all fit in 64 bits after all.
-WeightsOf<Exact> readRationalWeights(std::string_view text) {
+WeightsOf<Exact> readRationalWeights(std::string_view text, std::size_t limit) {
     std::vector<mpq_class> exact;
     mpz_class scale = 1;  // the least common multiple of the denominators
-    for (Pieces pieces(text, ','); pieces.next();) {
-        exact.push_back(readRational(pieces.piece()));
-        mpz_lcm(scale.get_mpz_t(), scale.get_mpz_t(), exact.back().get_den_mpz_t());
+    std::size_t count = 0;
+    for (Pieces pieces(text, ','); pieces.next(); ++count) {
+        mpq_class q = readRational(pieces.piece());
+        if (count >= limit) continue;
+        mpz_lcm(scale.get_mpz_t(), scale.get_mpz_t(), q.get_den_mpz_t());
+        exact.push_back(std::move(q));
     }
     WeightsOf<Exact> w;
     w.scale = scale;
+    w.count = count;
     w.big.reserve(exact.size());
     bool fits = true;
     for (const mpq_class& q : exact) {
@@ -49,34 +53,35 @@ WeightsOf<Exact> readRationalWeights(std::string_view text) {
 }  // namespace
 
 template <>
-WeightsOf<Wrapping> readWeights<Wrapping>(std::string_view arg, WrapNotes* notes) {
+WeightsOf<Wrapping> readWeights<Wrapping>(std::string_view arg, WrapNotes* notes, std::size_t limit) {
     WeightsOf<Wrapping> w;
-    for (Pieces pieces(weightsText(arg), ','); pieces.next();) {
+    for (Pieces pieces(weightsText(arg), ','); pieces.next(); ++w.count) {
         const std::int64_t v = readNumber64(pieces.piece());
-        w.values.push_back(static_cast<std::int32_t>(v));
-        if (v != w.values.back()) noteWrap(notes);
+        const auto low = static_cast<std::int32_t>(v);
+        if (v != low) noteWrap(notes);
+        if (w.count < limit) w.values.push_back(low);
     }
     return w;
 }
 
 template <>
-WeightsOf<Exact> readWeights<Exact>(std::string_view arg, WrapNotes*) {
+WeightsOf<Exact> readWeights<Exact>(std::string_view arg, WrapNotes*, std::size_t limit) {
     WeightsOf<Exact> w;
-    for (Pieces pieces(weightsText(arg), ','); pieces.next();) {
+    for (Pieces pieces(weightsText(arg), ','); pieces.next(); ++w.count) {
         // The usual weights, integers of 64 bits, need no rational arithmetic
         // (without a '/' a piece reads as the same integer either way).
         const std::string_view piece = pieces.piece();
         const std::optional<std::int64_t> v = piece.find('/') == npos ? readExact64(piece) : std::nullopt;
-        if (!v) return readRationalWeights(weightsText(arg));
-        w.values.push_back(*v);
+        if (!v) return readRationalWeights(weightsText(arg), limit);
+        if (w.count < limit) w.values.push_back(*v);
     }
     return w;
 }
 
 template <>
-WeightsOf<Valued> readWeights<Valued>(std::string_view arg, WrapNotes* notes) {
-    WeightsOf<Exact> w = readWeights<Exact>(arg, notes);
-    return {std::move(w.values), std::move(w.big), std::move(w.scale)};
+WeightsOf<Valued> readWeights<Valued>(std::string_view arg, WrapNotes* notes, std::size_t limit) {
+    WeightsOf<Exact> w = readWeights<Exact>(arg, notes, limit);
+    return {std::move(w.values), std::move(w.big), std::move(w.scale), w.count};
 }
 
 }  // namespace initform

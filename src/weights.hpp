@@ -1,6 +1,8 @@
 // The weights of a vector text, as either arithmetic holds them.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -18,6 +20,8 @@ struct WeightsOf {
     std::vector<typename A::BigWeight> big;
     // Exact mode: the factor fractions were scaled by (1 without them).
     typename A::BigWeight scale = 1;
+    // The number of weights in the text; only the first `limit` are kept.
+    std::size_t count = 0;
 };
 
 // The weights of a vector text: the text without its first and last
@@ -26,7 +30,9 @@ struct WeightsOf {
 // with --exact it may be a fraction p/q and of any size, and the weights
 // are scaled by the least common multiple of their denominators (which
 // changes no initial form). Throws ZeroDenominator for a piece such as 1/0.
+// Weights beyond `limit` (the ring's length, where it is known) are read
+// and counted but not kept: such a vector is refused for its length.
 template <class A>
-WeightsOf<A> readWeights(std::string_view arg, WrapNotes* notes = nullptr);
+WeightsOf<A> readWeights(std::string_view arg, WrapNotes* notes = nullptr, std::size_t limit = SIZE_MAX);
 
 }  // namespace initform

@@ -106,9 +106,9 @@ int answerStored(const StoredDocumentOf<A>& s, const Variables& vars, QueryOf<A>
 template <class A>
 int answerStoredVector(std::string_view vector, const Document& d, const StoredDocumentOf<A>* stored,
                        const Options& o, const typename A::Field& field, Diagnostics& diag) {
-    const std::optional<WeightsOf<A>> weights = readQueryWeights<A>(vector, diag);
+    const std::optional<WeightsOf<A>> weights = readQueryWeights<A>(vector, diag, d.vars.names.size());
     if (!weights) return 1;
-    if (!writeAnswerHead(d, weights->values.size(), o, diag)) return 1;
+    if (!writeAnswerHead(d, weights->count, o, diag)) return 1;
     QueryOf<A> query = queryOf<A>(*weights, o, field, diag);
     if (answerStored<A>(*stored, d.vars, query, o.reduce, diag) != 0) return 1;
     return writeAnswerTail(o, diag.out);
