@@ -11,6 +11,8 @@
 //                              descriptor of the read or write that failed
 //   INITFORM_NO_CDDLIB=1       dlopen of cddlib fails, as for a library
 //                              that is not installed
+//   INITFORM_FORK_FAILS=ERRNO  every fork fails with ERRNO (EAGAIN or
+//                              ENOMEM)
 //
 // It calls the system and glibc's own allocator directly, so that it never
 // calls itself, and allocates nothing.
@@ -54,6 +56,7 @@ int errnoOf(const char* how) {
     if (std::strcmp(how, "EINTR") == 0) return EINTR;
     if (std::strcmp(how, "ENOSPC") == 0) return ENOSPC;
     if (std::strcmp(how, "EPIPE") == 0) return EPIPE;
+    if (std::strcmp(how, "ENOMEM") == 0) return ENOMEM;
     return 0;
 }
 
@@ -152,6 +155,18 @@ void* realloc(void* p, std::size_t size) {
         return nullptr;
     }
     return __libc_realloc(p, size);
+}
+
+// A process that cannot be made, as at the system's limit of processes
+// (EAGAIN) or of memory (ENOMEM).
+pid_t fork() {
+    using Fork = pid_t (*)();
+    static const auto real = reinterpret_cast<Fork>(dlsym(RTLD_NEXT, "fork"));
+    if (const char* how = std::getenv("INITFORM_FORK_FAILS")) {
+        errno = errnoOf(how);
+        return -1;
+    }
+    return real();
 }
 
 // cddlib made unloadable: the loader is asked for a name that does not

@@ -17,7 +17,8 @@ For each fault:
   standard output ends where an answer of the run without a fault ends
   (a weights file's answers; a line, where every line end flushes).
 
-And cddlib that cannot be loaded is said with the loader's reason.
+And cddlib that cannot be loaded is said with the loader's reason, and a
+child process that cannot be made with the system's.
 
 usage: fault_sweep.py INITFORM FAULT_LIBRARY EXAMPLES_DIR
 """
@@ -60,6 +61,9 @@ def scenarios(examples, scratch):
         ("a document of many reads", ["(1,1)"], long_poly, True),
         ("cone", ["--cone"], b"Q[x,y,z]{y^2-x*z,x*y-z,x^2-y}", False),
         ("walk", ["(1,1,10)", "--toward", "(10,1,1)"], b"Q[x,y,z]{y^2-x,z^3-x}", False),
+        ("tropical", ["--tropical", "--valuation", "2"], b"Q[x,y]{x^2+y^2+2*x+2*y+4,x+y+1,x,x^3*y+y^2+1}", False),
+        ("prevariety", ["--prevariety"], b"Q[a,b,c,d]{a+b+c+d,a*b+b*c+c*d+d*a,a*b*c+b*c*d+c*d*a+d*a*b,a*b*c*d-1}",
+         False),
     ]
 
 
@@ -153,6 +157,15 @@ def main():
             failures += 1
             print(f"cddlib not loadable: status {no_cddlib.returncode}, stdout {no_cddlib.stdout!r}, "
                   f"stderr {no_cddlib.stderr!r}")
+        # No process to be had: the system's reason, or out of memory.
+        for how, reason in (("EAGAIN", b"initform: cannot start cddlib: Resource temporarily unavailable\n"),
+                            ("ENOMEM", b"initform: out of memory\n")):
+            got = subprocess.run([initform, "--cone"], input=b"Q[x,y]{x-y^2}", capture_output=True,
+                                 env=dict(os.environ, LD_PRELOAD=library, INITFORM_FORK_FAILS=how))
+            tried += 1
+            if (got.returncode, got.stdout, got.stderr) != (1, b"", reason):
+                failures += 1
+                print(f"fork fails with {how}: status {got.returncode}, stdout {got.stdout!r}, stderr {got.stderr!r}")
     print(f"{tried} fault points tried")
     print(f"{tried - failures} passed, {failures} failed")
     return 1 if failures else 0

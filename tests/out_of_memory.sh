@@ -39,6 +39,17 @@ printf '(1)\n(2)\n' > "$scratch/vectors"
 check "--weights over 100 MB" 600000 0 "$(printf -- '-49999999*x\n-49999999*x')" "" --weights "$scratch/vectors"
 check "the same single run" 600000 0 "-49999999*x" "" '(1)'
 
+# The tropical sets in many variables, which held the lineality space's
+# Gram-Schmidt basis, or a row per term for every cell (over 1 GB).
+{ printf 'Q['; seq -s, -f 'x%g' 0 79 | tr -d '\n'; printf ']{'; seq -s+ -f 'x%g' 0 79 | tr -d '\n'; printf '+1}'; } > "$scratch/in"
+whole=$("$initform" --tropical < "$scratch/in")
+check "--tropical in 80 variables" 100000 0 "$whole" "" --tropical
+# A weights line far longer than the ring: its weights counted, not kept.
+printf 'Q[x]{x+1}' > "$scratch/in"
+{ printf '('; yes 1, | head -n 50000000 | tr -d '\n'; printf '1)\n'; } > "$scratch/vectors"
+check "a weights line of 50 million weights" 300000 1 \
+  "Dimension of standard input (1) and vector-argument (50000001) doesn't match" "" --weights "$scratch/vectors"
+
 # The cone: cddlib does not check its allocations, so its conversion runs
 # apart; at every limit the run answers whole or says it ran out of memory
 # (or, at the lowest, the loader's reason why cddlib could not be mapped).
