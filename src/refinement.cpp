@@ -179,7 +179,7 @@ private:
     };
 
     // The hypersurface a branch takes next: the one with the fewest cells meeting it.
-    static std::vector<Open>::const_iterator chosenOf(const std::vector<Open>& open) {
+    static typename std::vector<Open>::const_iterator chosenOf(const std::vector<Open>& open) {
         return std::min_element(open.begin(), open.end(), [](const Open& a, const Open& b) { return a.cells.size() < b.cells.size(); });
     }
 
