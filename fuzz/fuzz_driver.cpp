@@ -283,7 +283,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         checkValuationScaling(args, *s.valuation.value, input, output);
     }
     // The properties are those of one vector over a document.
-    if (s.action != Options::Action::OneVector || s.toward || s.valuation || (s.largest && s.smallest)) return 0;
+    const bool refused = s.tropicalLater || s.prevarietyLater || s.coneLater || s.weightsLater;  // a vector and an action
+    if (s.action != Options::Action::OneVector || refused || s.toward || s.valuation || (s.largest && s.smallest)) return 0;
     if (s.exact && staysWithin31Bits(argLine, input)) checkModesAgree(s, args[0], input, output, status);
     if (status == 0 && !s.largest && !s.smallest && !s.lenient) checkLargestAgrees(args, argLine, s, input, output);
     if (status == 0 && s.ring) {
