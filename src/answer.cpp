@@ -12,9 +12,10 @@
 namespace initform {
 
 template <class A>
-std::optional<WeightsOf<A>> readQueryWeights(std::string_view vector, Diagnostics& diag, std::size_t limit) {
+std::optional<WeightsOf<A>> readQueryWeights(std::string_view vector, Diagnostics& diag, std::size_t limit,
+                                             const WeightsCarry* dropped) {
     try {
-        return readWeights<A>(vector, &diag.wraps, limit);
+        return readWeights<A>(vector, &diag.wraps, limit, dropped);
     } catch (const BadInput& error) {
         diag.badInput(error);
         return std::nullopt;
@@ -104,7 +105,8 @@ int answerOneVector(const Options& o, const typename A::Field& field, const Inpu
 }
 
 #define INITFORM_ANSWER(A)                                                                              \
-    template std::optional<WeightsOf<A>> readQueryWeights<A>(std::string_view, Diagnostics&, std::size_t); \
+    template std::optional<WeightsOf<A>> readQueryWeights<A>(std::string_view, Diagnostics&, std::size_t, \
+                                                             const WeightsCarry*);                          \
     template class TextAnswerOf<A>;                                                                     \
     template int answerOneVector<A>(const Options&, const A::Field&, const InputSource&, Diagnostics&);
 INITFORM_ANSWER(Wrapping)

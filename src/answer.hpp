@@ -18,10 +18,12 @@
 
 namespace initform {
 
-// The weights of a vector text (those beyond `limit` counted, not kept),
-// or nullopt after reporting why there are none.
+// The weights of a vector text (those beyond `limit` counted, not kept,
+// and `dropped` standing for those read earlier), or nullopt after
+// reporting why there are none.
 template <class A>
-std::optional<WeightsOf<A>> readQueryWeights(std::string_view vector, Diagnostics& diag, std::size_t limit = SIZE_MAX);
+std::optional<WeightsOf<A>> readQueryWeights(std::string_view vector, Diagnostics& diag, std::size_t limit = SIZE_MAX,
+                                             const WeightsCarry* dropped = nullptr);
 
 // The query of these weights under the options' rule and the field;
 // wrap-around is noted in diag.

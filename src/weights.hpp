@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -32,7 +34,23 @@ struct WeightsOf {
 // changes no initial form). Throws ZeroDenominator for a piece such as 1/0.
 // Weights beyond `limit` (the ring's length, where it is known) are read
 // and counted but not kept: such a vector is refused for its length.
+// `dropped`, when given, stands for weights read earlier that followed the
+// first `limit` in the text (see WeightsCarry).
 template <class A>
-WeightsOf<A> readWeights(std::string_view arg, WrapNotes* notes = nullptr, std::size_t limit = SIZE_MAX);
+WeightsOf<A> readWeights(std::string_view arg, WrapNotes* notes = nullptr, std::size_t limit = SIZE_MAX,
+                         const struct WeightsCarry* dropped = nullptr);
+
+// Weights of a line too long for its ring that were read as the line came
+// in and dropped from it: their number, and what reading them said first
+// (a bad input's message). They stand after the ring's first weights.
+struct WeightsCarry {
+    std::size_t count = 0;
+    std::optional<std::string> error;
+};
+
+// Reads a weight only for what reading it says: a wrap-around noted, or
+// the first bad input kept; and counts it.
+template <class A>
+void dropWeight(std::string_view piece, WrapNotes* notes, WeightsCarry& carry);
 
 }  // namespace initform

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -104,9 +105,11 @@ int answerStored(const StoredDocumentOf<A>& s, const Variables& vars, QueryOf<A>
 // The answer for one vector text over the stored document: byte for byte
 // what a run with that vector prints. Returns its exit status.
 template <class A>
-int answerStoredVector(std::string_view vector, const Document& d, const StoredDocumentOf<A>* stored,
-                       const Options& o, const typename A::Field& field, Diagnostics& diag) {
-    const std::optional<WeightsOf<A>> weights = readQueryWeights<A>(vector, diag, d.vars.names.size());
+int answerStoredVector(std::string_view vector, const WeightsCarry& dropped, const Document& d,
+                       const StoredDocumentOf<A>* stored, const Options& o, const typename A::Field& field,
+                       Diagnostics& diag) {
+    const std::optional<WeightsOf<A>> weights =
+        readQueryWeights<A>(vector, diag, d.vars.names.size(), dropped.count > 0 ? &dropped : nullptr);
     if (!weights) return 1;
     if (!writeAnswerHead(d, weights->count, o, diag)) return 1;
     QueryOf<A> query = queryOf<A>(*weights, o, field, diag);
@@ -116,7 +119,11 @@ int answerStoredVector(std::string_view vector, const Document& d, const StoredD
 
 // The lines of a file, read one at a time: more of the file is read only
 // when no whole line is left, so that the file may be a pipe whose writer
-// waits for each answer.
+// waits for each answer. A line longer than a megabyte keeps its first
+// `keep` weights (the ring's length) and whatever follows its last comma
+// so far; each weight between, once a comma ends it, goes to `drop` and
+// leaves the buffer, so that a line of any length for a short ring takes
+// little memory.
 class LineReader {
 public:
     explicit LineReader(int fd) : fd_(fd) {}
@@ -126,8 +133,16 @@ public:
     // The next line without its '\n' (a last line may lack it), valid until
     // the next call; nullopt at the end. Throws SystemFailure when a read fails.
     std::optional<std::string_view> next();
+    // From now on, long lines keep their first `keep` weights (none: all).
+    void keepWeights(std::size_t keep, std::function<void(std::string_view)> drop) {
+        keep_ = keep;
+        drop_ = std::move(drop);
+    }
 
 private:
+    void dropBeyondKeep();
+
+    static constexpr std::size_t kLongLine = std::size_t{1} << 20;
     int fd_;
     // The unread text is buffer_[start_, end): a line is taken by moving
     // start_, and the searched part by moving scanned_, so that each byte is
@@ -136,6 +151,12 @@ private:
     std::size_t start_ = 0;
     std::size_t scanned_ = 0;
     bool ended_ = false;
+    std::size_t keep_ = 0;
+    std::function<void(std::string_view)> drop_;
+    // Of the line being read: the commas after its first character found so
+    // far (up to keep_), and where the search for the next stands (from start_).
+    std::size_t commas_ = 0;
+    std::size_t commaScan_ = 1;
 };
 
 std::optional<std::string_view> LineReader::next() {
@@ -145,9 +166,12 @@ std::optional<std::string_view> LineReader::next() {
             const std::size_t end = nl == npos ? buffer_.size() : nl;
             const std::string_view line(buffer_.data() + start_, end - start_);
             start_ = scanned_ = std::min(end + 1, buffer_.size());
+            commas_ = 0;
+            commaScan_ = 1;
             return line;
         }
         if (ended_) return std::nullopt;
+        if (keep_ > 0 && buffer_.size() - start_ > kLongLine) dropBeyondKeep();
         // The lines taken go before the buffer grows: the line being read
         // moves to the front once, not once per block.
         buffer_.erase(0, start_);
@@ -160,6 +184,31 @@ std::optional<std::string_view> LineReader::next() {
         if (n == 0) ended_ = true;
         buffer_.append(block, static_cast<std::size_t>(n > 0 ? n : 0));
     }
+}
+
+void LineReader::dropBeyondKeep() {
+    // The line's first character is no separator, as it is no weight.
+    while (commas_ < keep_) {
+        const std::size_t comma = buffer_.find(',', start_ + commaScan_);
+        if (comma == npos) {
+            commaScan_ = buffer_.size() - start_;
+            return;
+        }
+        commaScan_ = comma + 1 - start_;
+        ++commas_;
+    }
+    const std::size_t from = start_ + commaScan_;  // just after the keep-th comma
+    const std::size_t last = buffer_.rfind(',');
+    if (last == npos || last < from) return;
+    // Weights are short here: a byte loop, not a search per weight.
+    const std::string_view text(buffer_);
+    for (std::size_t at = from, piece = from; at <= last; ++at) {
+        if (text[at] != ',') continue;
+        drop_(text.substr(piece, at - piece));
+        piece = at + 1;
+    }
+    buffer_.erase(from, last + 1 - from);
+    scanned_ = buffer_.size();
 }
 
 // Opens the weights file; -1 after reporting why it cannot be opened.
@@ -194,13 +243,16 @@ int answerWeightsFile(const Options& o, const typename A::Field& field, const In
     // One flush per answer, not per line, and none within one.
     diag.out.holdUntilFlush(true);
     const Document d = loadDocument(in, o.lenient);
+    WeightsCarry dropped;
+    lines.keepWeights(d.vars.names.size(), [&](std::string_view piece) { dropWeight<A>(piece, &diag.wraps, dropped); });
     std::optional<StoredDocumentOf<A>> stored;
     if (d.framing.frame) stored.emplace(storeDocument<A>(d));
     try {
         while (std::optional<std::string_view> line = lines.next()) {
             if (!line->empty() && line->back() == '\r') line->remove_suffix(1);
             if (line->empty()) continue;
-            const int status = answerStoredVector<A>(*line, d, stored ? &*stored : nullptr, o, field, diag);
+            const int status = answerStoredVector<A>(*line, dropped, d, stored ? &*stored : nullptr, o, field, diag);
+            dropped = WeightsCarry{};
             diag.out.flush();
             if (status != 0) return status;
             if (!diag.out.ok()) return 1;
