@@ -157,7 +157,7 @@ public:
         for (std::size_t s = 0; s < rows_.size(); ++s) {
             Open o = meeting(root, s, allCells(s));
             if (o.cells.empty()) return;
-            open.push_back(std::move(o));
+            if (!o.satisfied) open.push_back(std::move(o));
         }
         descend(root, keepChosen(std::move(open)));
     }
@@ -171,11 +171,14 @@ public:
 
 private:
     // A hypersurface not yet chosen in a branch, its cells that meet the
-    // branch, and the branch's cone cut by each.
+    // branch, and the branch's cone cut by each. A hypersurface one of
+    // whose cells holds the whole branch is satisfied: that cell holds
+    // everything below, so it is left out of the levels below.
     struct Open {
         std::size_t surface;
         std::vector<std::size_t> cells;
         std::vector<Cone> cones;
+        bool satisfied = false;
     };
 
     // The hypersurface a branch takes next: the one with the fewest cells meeting it.
@@ -205,6 +208,7 @@ private:
                 if (o == chosen) continue;
                 rest.push_back(meeting(next, o->surface, o->cells));
                 dead = rest.back().cells.empty();
+                if (rest.back().satisfied) rest.pop_back();
             }
             if (!dead) descend(next, keepChosen(std::move(rest)));
         }
@@ -216,6 +220,11 @@ private:
     // with the same cells chosen after it, so no maximal cell is lost, and a
     // branch that lies in some cell of the hypersurface keeps just that one.
     Open meeting(const Cone& branch, std::size_t surface, const std::vector<std::size_t>& cells) const {
+        // A cell that holds the branch holds every other cell's meeting
+        // with it: the first such cell alone stays, and cuts nothing.
+        for (const std::size_t c : cells) {
+            if (liesIn(branch, surface, c)) return Open{surface, {c}, {}, true};
+        }
         Open all{surface, {}, {}};
         for (const std::size_t c : cells) {
             Cone cut = branch;
