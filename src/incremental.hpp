@@ -45,6 +45,8 @@ public:
     std::size_t rayCount() const { return rays_.size() / d_; }
     // An extreme ray, primitive; rays differing by a line are one.
     std::span<const Integer> ray(std::size_t k) const { return {rays_.data() + k * d_, d_}; }
+    // A line of a basis of the lineality space.
+    std::span<const Integer> line(std::size_t k) const { return {lines_.data() + k * d_, d_}; }
     // The constraints ray k lies on, by the order they were added in.
     ConstBitSpan tight(std::size_t k) const { return {tight_.data() + k * words_, words_}; }
 
@@ -52,7 +54,6 @@ private:
     void cutLine(std::size_t line, std::span<const Integer> row, bool equal);
     void cutRays(std::span<const Integer> row, bool equal);
     bool adjacent(std::size_t p, std::size_t q) const;
-    std::span<const Integer> line(std::size_t k) const { return {lines_.data() + k * d_, d_}; }
 
     std::size_t d_;
     std::size_t words_;          // of each ray's set

@@ -197,11 +197,14 @@ private:
         return open;
     }
 
-    // Every leaf below the branch.
+    // Every leaf below the branch. A branch whose cone came before is
+    // passed over: the cells below a branch depend on its cone alone (every
+    // hypersurface it has left holds it in one cell).
     void descend(const Cone& branch, const std::vector<Open>& open) {
         if (open.empty()) return leaf(branch);
         const auto chosen = chosenOf(open);
         for (const Cone& next : chosen->cones) {
+            if (!firstVisit(next)) continue;
             std::vector<Open> rest;
             bool dead = false;
             for (auto o = open.begin(); o != open.end() && !dead; ++o) {
@@ -275,19 +278,28 @@ private:
         return t;
     }
 
-    // A leaf's cell, unless a leaf with the same rays came before: several
-    // branches may end in one cell.
-    void leaf(const Cone& cone) {
-        if (seen_.insert(raysOf(cone)).second) found_.insert(keyOf(cone));
+    // A leaf's cell (several branches may end in one cell: their keys are one).
+    void leaf(const Cone& cone) { found_.insert(keyOf(cone)); }
+
+    // Whether no branch with this cone came before: the cone as the numbers
+    // of its lines and of its rays, each sorted (equal numbers are equal
+    // cones; one cone kept by other generators is seen again, which costs
+    // time, never a cell).
+    bool firstVisit(const Cone& cone) {
+        std::vector<std::uint32_t> lines;
+        std::vector<std::uint32_t> rays;
+        for (std::size_t k = 0; k < cone.lineCount(); ++k) lines.push_back(numberOf(cone.line(k)));
+        for (std::size_t k = 0; k < cone.rayCount(); ++k) rays.push_back(numberOf(cone.ray(k)));
+        std::sort(lines.begin(), lines.end());
+        std::sort(rays.begin(), rays.end());
+        lines.push_back(UINT32_MAX);  // between the lines and the rays
+        lines.insert(lines.end(), rays.begin(), rays.end());
+        return visited_.insert(std::move(lines)).second;
     }
 
-    // The cone's rays, sorted. Rays that differ by a line of L are told
-    // apart here and made one by the projection.
-    static std::vector<std::vector<Integer>> raysOf(const Cone& cone) {
-        std::vector<std::vector<Integer>> rays;
-        for (std::size_t k = 0; k < cone.rayCount(); ++k) rays.emplace_back(cone.ray(k).begin(), cone.ray(k).end());
-        std::sort(rays.begin(), rays.end());
-        return rays;
+    // The number of a vector among all the generators seen so far.
+    std::uint32_t numberOf(std::span<const Integer> v) {
+        return vectorNumbers_.try_emplace(std::vector<Integer>(v.begin(), v.end()), vectorNumbers_.size()).first->second;
     }
 
     // The leaf's polyhedron in Q^n, projected: without lifts the origin and
@@ -318,7 +330,8 @@ private:
     std::vector<std::vector<std::vector<Row<Integer>>>> rows_;  // of each hypersurface's cells
     const Projection& onto_;  // onto the complement of the lineality space
     std::size_t lineality_;   // its dimension
-    std::set<std::vector<std::vector<Integer>>> seen_;  // the rays of each leaf so far
+    std::map<std::vector<Integer>, std::uint32_t> vectorNumbers_;
+    std::set<std::vector<std::uint32_t>> visited_;  // the cones of the branches so far
     std::set<CellKey> found_;
     std::size_t capacity_ = 1;  // the most constraints on a branch: t >= 0 and one cell per hypersurface
     std::size_t n_;
