@@ -2,6 +2,8 @@
 #include "complex.hpp"
 
 #include <algorithm>
+#include <cstdint>
+#include <map>
 #include <string>
 
 namespace initform {
@@ -46,6 +48,50 @@ void writeEntries(Writer& w, const Vector& v) {
 }
 
 }  // namespace
+
+bool CellKey::heldBy(const CellKey& o) const {
+    return std::includes(o.vertices.begin(), o.vertices.end(), vertices.begin(), vertices.end()) &&
+           std::includes(o.rays.begin(), o.rays.end(), rays.begin(), rays.end());
+}
+
+// A key that holds another holds its rarest vertex or ray, so only those
+// are tried.
+PolyhedralComplex maximalOf(const std::set<CellKey>& found) {
+    std::map<QVector, std::size_t> vertexAt;
+    std::map<IntVector, std::size_t> rayAt;
+    std::vector<const CellKey*> keys;
+    std::vector<std::vector<std::size_t>> members;  // each key's vertices and rays, numbered together
+    for (const CellKey& key : found) {
+        std::vector<std::size_t>& m = members.emplace_back();
+        for (const QVector& v : key.vertices) m.push_back(vertexAt.try_emplace(v, vertexAt.size()).first->second);
+        for (const IntVector& r : key.rays) m.push_back(rayAt.try_emplace(r, rayAt.size()).first->second + (SIZE_MAX / 2));
+        keys.push_back(&key);
+    }
+    std::map<std::size_t, std::vector<std::size_t>> holding;
+    for (std::size_t k = 0; k < members.size(); ++k) {
+        for (const std::size_t m : members[k]) holding[m].push_back(k);
+    }
+    PolyhedralComplex c;
+    for (std::size_t k = 0; k < keys.size(); ++k) {
+        const auto rarest = std::min_element(members[k].begin(), members[k].end(), [&](std::size_t a, std::size_t b) {
+            return holding[a].size() < holding[b].size();
+        });
+        const std::vector<std::size_t>& others = holding[*rarest];
+        if (std::any_of(others.begin(), others.end(), [&](std::size_t o) { return o != k && keys[k]->heldBy(*keys[o]); })) {
+            continue;
+        }
+        Cell& cell = c.cells.emplace_back();
+        for (const QVector& v : keys[k]->vertices) {
+            cell.vertices.push_back(c.vertices.size());
+            c.vertices.push_back(v);
+        }
+        for (const IntVector& r : keys[k]->rays) {
+            cell.rays.push_back(c.rays.size());
+            c.rays.push_back(r);
+        }
+    }
+    return c;
+}
 
 void writeVector(Writer& w, const IntVector& v) { writeEntries(w, v); }
 

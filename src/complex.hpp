@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <set>
 #include <string_view>
 #include <vector>
 
@@ -35,6 +36,20 @@ struct PolyhedralComplex {
     std::vector<IntVector> rays;
     std::vector<Cell> cells;
 };
+
+// A cell's vertices and rays, each list sorted and without repeats: a cell
+// that another holds is a face of it, so its vertices and rays are some of
+// the other's.
+struct CellKey {
+    std::vector<QVector> vertices;
+    std::vector<IntVector> rays;
+    auto operator<=>(const CellKey& o) const = default;
+    bool heldBy(const CellKey& o) const;
+};
+
+// The cells of the keys that no other key holds, as a complex (its
+// dimension and lineality left to the caller).
+PolyhedralComplex maximalOf(const std::set<CellKey>& found);
 
 // Writes "(a,b,c)", each entry an integer or p/q in lowest terms.
 void writeVector(Writer& w, const IntVector& v);

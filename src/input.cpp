@@ -122,7 +122,7 @@ InputText copyText(std::string_view text) {
 // The input is read in blocks (a file whose size is known: in one), and the
 // blocks are joined at the end, so that the peak memory stays near the
 // input size.
-InputText readDocument(const InputSource& in) {
+InputText readDocument(const InputSource& in, bool lines) {
     // A block and its NUL fill one huge page (allocateText).
     constexpr std::size_t kBlock = (std::size_t{1} << 21) - 1;
     const std::size_t hint = sizeHint(in);
@@ -133,7 +133,7 @@ InputText readDocument(const InputSource& in) {
         InputText b{allocateText(block + 1), 0};
         b.size = readSome(in, b.data.get(), block);
         more = b.size == block;
-        b.size = removeLineEnds(b.data.get(), b.size);
+        if (!lines) b.size = removeLineEnds(b.data.get(), b.size);
         b.data[b.size] = '\0';
         total += b.size;
         if (b.size > 0) blocks.push_back(std::move(b));

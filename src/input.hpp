@@ -60,8 +60,9 @@ struct InputSource {
     std::istream* stream = nullptr;
 };
 
-// Reads the whole input and joins its lines with nothing in between. Throws
-// SystemFailure when a read fails; a read interrupted by a signal is retried.
-InputText readDocument(const InputSource& in);
+// Reads the whole input and joins its lines with nothing in between (with
+// `lines`, keeps its line ends). Throws SystemFailure when a read fails; a
+// read interrupted by a signal is retried.
+InputText readDocument(const InputSource& in, bool lines = false);
 
 }  // namespace initform

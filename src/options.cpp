@@ -10,7 +10,8 @@ namespace initform {
 bool isSwitch(std::string_view arg) {
     static constexpr std::string_view kSwitches[] = {"--reduce", "--ring",   "--exact",     "--max",     "--min",
                                                      "--lenient", "--toward", "--valuation", "--weights", "--cone",
-                                                     "--help",    "--version", "--tropical", "--prevariety"};
+                                                     "--help",    "--version", "--tropical", "--prevariety",
+                                                     "--threads", "--part",   "--merge"};
     return std::find(std::begin(kSwitches), std::end(kSwitches), arg) != std::end(kSwitches);
 }
 
@@ -23,6 +24,10 @@ Options parseOptions(std::span<const std::string_view> args) {
     // Only these exact first arguments differ from a weight vector.
     if (args[0] == "--help") o.action = Options::Action::Help;
     if (args[0] == "--version") o.action = Options::Action::Version;
+    if (args[0] == "--merge") {
+        o.action = Options::Action::Merge;
+        o.parts = args.subspan(1);
+    }
     if (o.action != Options::Action::OneVector) return o;
     std::span<const std::string_view> switches = args.subspan(1);
     if (args[0] == "--cone") o.action = Options::Action::Cone;
@@ -42,6 +47,8 @@ Options parseOptions(std::span<const std::string_view> args) {
     // Where the arguments of --toward and --valuation stand: no switches.
     std::size_t target = npos;
     std::size_t prime = npos;
+    std::size_t count = npos;
+    std::size_t share = npos;
     // Takes the argument after switch k for `sw`, unless it is empty (as an
     // empty vector is none) or one of the switches; a second `sw` is noted.
     const auto takeValue = [&](Options::ValueSwitch& sw, std::string_view name, std::size_t k, std::size_t& at) {
@@ -55,7 +62,7 @@ Options parseOptions(std::span<const std::string_view> args) {
     };
     for (std::size_t k = 0; k < switches.size(); ++k) {
         const std::string_view a = switches[k];
-        if (k == target || k == prime) continue;
+        if (k == target || k == prime || k == count || k == share) continue;
         o.exact = o.exact || a == "--exact";
         o.largest = o.largest || a == "--max";
         o.smallest = o.smallest || a == "--min";
@@ -66,11 +73,13 @@ Options parseOptions(std::span<const std::string_view> args) {
         o.weightsLater = o.weightsLater || a == "--weights";
         if (a == "--toward") takeValue(o.toward, a, k, target);
         if (a == "--valuation") takeValue(o.valuation, a, k, prime);
+        if (a == "--threads") takeValue(o.threads, a, k, count);
+        if (a == "--part") takeValue(o.part, a, k, share);
     }
-    const bool anywhere = o.exact || o.largest || o.smallest || o.lenient || o.toward || o.valuation;
+    const bool anywhere = o.exact || o.largest || o.smallest || o.lenient || o.toward || o.valuation || o.threads || o.part;
     const std::size_t last = anywhere ? switches.size() : std::min<std::size_t>(switches.size(), 2);
     for (std::size_t k = 0; k < last; ++k) {
-        if (k == target || k == prime) continue;
+        if (k == target || k == prime || k == count || k == share) continue;
         o.reduce = o.reduce || switches[k] == "--reduce";
         o.ring = o.ring || switches[k] == "--ring";
     }

@@ -11,10 +11,12 @@ namespace initform {
 
 // Everything the command line says, read once.
 struct Options {
-    enum class Action { MissingVector, MissingWeightsFile, Help, Version, OneVector, WeightsFile, Cone, Tropical, Prevariety };
+    enum class Action { MissingVector, MissingWeightsFile, Help, Version, OneVector, WeightsFile, Cone, Tropical, Prevariety,
+                        Merge };
     Action action = Action::OneVector;
     std::string_view vector;       // the weight vector text (OneVector)
     std::string_view weightsFile;  // the file of weight vectors (WeightsFile)
+    std::span<const std::string_view> parts;  // the files of the parts to merge (Merge; none: standard input)
     // A switch that takes the argument after it: whether it was given, and
     // that argument (absent when the command line ends or a switch follows).
     struct ValueSwitch {
@@ -24,6 +26,8 @@ struct Options {
     };
     ValueSwitch toward;     // --toward TARGET: the walk's step toward the target
     ValueSwitch valuation;  // --valuation P: initial forms over the P-adic numbers
+    ValueSwitch threads;    // --threads N: the prevariety's tree walked by N threads
+    ValueSwitch part;       // --part K/N: the prevariety's cells below the K-th of N shares of its tree
     // The first switch that takes a value and was given twice, if any.
     std::string_view repeated;
     bool reduce = false;
@@ -50,9 +54,10 @@ bool isSwitch(std::string_view arg);
 // Reads the arguments after the program name. The switches follow the
 // vector (or the file of --weights, or --cone). Any of the filter's own
 // switches other than --reduce and --ring makes every switch count wherever
-// it stands; otherwise only the first two positions count. --toward and
-// --valuation take the argument after them as theirs, unless it is empty or
-// is itself one of the switches. Other arguments are ignored.
+// it stands; otherwise only the first two positions count. --toward,
+// --valuation, --threads and --part take the argument after them as theirs,
+// unless it is empty or is itself one of the switches. Other arguments are
+// ignored. After --merge every argument is the file of a part.
 Options parseOptions(std::span<const std::string_view> args);
 
 }  // namespace initform

@@ -10,67 +10,17 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <type_traits>
 
 #include "incremental.hpp"
+#include "tasks.hpp"
 
 namespace initform {
 
 namespace {
-
-// A cell's vertices and rays, each list sorted and without repeats: a cell
-// that another holds is a face of it, so its vertices and rays are some of
-// the other's.
-struct CellKey {
-    std::vector<QVector> vertices;
-    std::vector<IntVector> rays;
-    auto operator<=>(const CellKey& o) const = default;
-    bool heldBy(const CellKey& o) const {
-        return std::includes(o.vertices.begin(), o.vertices.end(), vertices.begin(), vertices.end()) &&
-               std::includes(o.rays.begin(), o.rays.end(), rays.begin(), rays.end());
-    }
-};
-
-// The cells of the keys that no other key holds, as a complex. A key that
-// holds another holds its rarest vertex or ray, so only those are tried.
-PolyhedralComplex maximalOf(const std::set<CellKey>& found) {
-    std::map<QVector, std::size_t> vertexAt;
-    std::map<IntVector, std::size_t> rayAt;
-    std::vector<const CellKey*> keys;
-    std::vector<std::vector<std::size_t>> members;  // each key's vertices and rays, numbered together
-    for (const CellKey& key : found) {
-        std::vector<std::size_t>& m = members.emplace_back();
-        for (const QVector& v : key.vertices) m.push_back(vertexAt.try_emplace(v, vertexAt.size()).first->second);
-        for (const IntVector& r : key.rays) m.push_back(rayAt.try_emplace(r, rayAt.size()).first->second + (SIZE_MAX / 2));
-        keys.push_back(&key);
-    }
-    std::map<std::size_t, std::vector<std::size_t>> holding;
-    for (std::size_t k = 0; k < members.size(); ++k) {
-        for (const std::size_t m : members[k]) holding[m].push_back(k);
-    }
-    PolyhedralComplex c;
-    for (std::size_t k = 0; k < keys.size(); ++k) {
-        const auto rarest = std::min_element(members[k].begin(), members[k].end(), [&](std::size_t a, std::size_t b) {
-            return holding[a].size() < holding[b].size();
-        });
-        const std::vector<std::size_t>& others = holding[*rarest];
-        if (std::any_of(others.begin(), others.end(), [&](std::size_t o) { return o != k && keys[k]->heldBy(*keys[o]); })) {
-            continue;
-        }
-        Cell& cell = c.cells.emplace_back();
-        for (const QVector& v : keys[k]->vertices) {
-            cell.vertices.push_back(c.vertices.size());
-            c.vertices.push_back(v);
-        }
-        for (const IntVector& r : keys[k]->rays) {
-            cell.rays.push_back(c.rays.size());
-            c.rays.push_back(r);
-        }
-    }
-    return c;
-}
 
 // A constraint as integers: the row of a cell, scaled to clear its
 // denominators; without lifts, its constant (0) dropped.
@@ -149,24 +99,30 @@ public:
         }
     }
 
-    // The tree from its root: every cell of every hypersurface.
-    void run() {
+    // The tree from its root, every cell of every hypersurface, walked by
+    // the walk's threads.
+    void run(const Walk& walk) {
         Cone root(fan_ ? n_ : n_ + 1, capacity_);
         if (!fan_) root.add(unitRow(), false);  // t >= 0
-        std::vector<Open> open;
-        for (std::size_t s = 0; s < rows_.size(); ++s) {
-            Open o = meeting(root, s, allCells(s));
-            if (o.cells.empty()) return;
-            if (!o.satisfied) open.push_back(std::move(o));
-        }
-        descend(root, keepChosen(std::move(open)));
+        std::vector<Open> all;
+        for (std::size_t s = 0; s < rows_.size(); ++s) all.push_back(Open{s, allCells(s), {}});
+        std::vector<Task> tasks;
+        tasks.push_back(Task{std::move(root), std::move(all)});
+        if (walk.parts > 1) tasks = shareOf(std::move(tasks), walk);
+        TaskPool<Task> pool(walk.threads);
+        found_.resize(pool.threads());
+        pool.run(std::move(tasks), [&](std::size_t worker, const Task& task) {
+            visit(pool, found_[worker], task.branch, task.above);
+        });
     }
 
     // The maximal cells found, each once.
     PolyhedralComplex maximalCells() const {
+        std::set<CellKey> found;
+        for (const std::set<CellKey>& f : found_) found.insert(f.begin(), f.end());
         // A fan whose every branch ended at L: L is the one cell.
-        if (fan_ && found_.empty()) return maximalOf({CellKey{{QVector(n_, 0)}, {}}});
-        return maximalOf(found_);
+        if (fan_ && found.empty()) found.insert(CellKey{{QVector(n_, 0)}, {}});
+        return maximalOf(found);
     }
 
 private:
@@ -179,6 +135,13 @@ private:
         std::vector<std::size_t> cells;
         std::vector<Cone> cones;
         bool satisfied = false;
+    };
+
+    // A branch to walk, and the hypersurfaces open above it with their
+    // cells that met the branch above (no cones).
+    struct Task {
+        Cone branch;
+        std::vector<Open> above;
     };
 
     // The hypersurface a branch takes next: the one with the fewest cells meeting it.
@@ -197,23 +160,77 @@ private:
         return open;
     }
 
+    // Every leaf below a branch, given the hypersurfaces open above it.
+    void visit(TaskPool<Task>& pool, std::set<CellKey>& found, const Cone& branch, const std::vector<Open>& above) {
+        if (std::optional<std::vector<Open>> open = opened(branch, above)) descend(pool, found, branch, *open);
+    }
+
+    // The hypersurfaces open at a branch, given those open above it; none
+    // when one of them has no cell that meets the branch.
+    std::optional<std::vector<Open>> opened(const Cone& branch, const std::vector<Open>& above) const {
+        std::vector<Open> open;
+        for (const Open& o : above) {
+            open.push_back(meeting(branch, o.surface, o.cells));
+            if (open.back().cells.empty()) return std::nullopt;
+            if (open.back().satisfied) open.pop_back();
+        }
+        return keepChosen(std::move(open));
+    }
+
+    // The hypersurfaces open above a branch below the chosen one: the others, their cells only.
+    static std::vector<Open> othersThan(const std::vector<Open>& open, typename std::vector<Open>::const_iterator chosen) {
+        std::vector<Open> above;
+        for (auto o = open.begin(); o != open.end(); ++o) {
+            if (o != chosen) above.push_back(Open{o->surface, o->cells, {}, false});
+        }
+        return above;
+    }
+
+    // The share of the tree of part `part` of `parts`: its first levels
+    // walked breadth first, the same in every part, until they hold 16
+    // branches a part, of which the part takes every parts-th.
+    std::vector<Task> shareOf(std::vector<Task> level, const Walk& walk) {
+        for (bool grew = true; grew && level.size() < 16 * walk.parts;) {
+            grew = false;
+            std::vector<Task> next;
+            for (Task& task : level) {
+                std::optional<std::vector<Open>> open = opened(task.branch, task.above);
+                if (!open) continue;
+                if (open->empty()) {  // a leaf: it stays as it is
+                    next.push_back(Task{std::move(task.branch), {}});
+                    continue;
+                }
+                const auto chosen = chosenOf(*open);
+                const std::vector<Open> above = othersThan(*open, chosen);
+                for (const Cone& cone : chosen->cones) {
+                    if (firstVisit(cone)) next.push_back(Task{cone, above});
+                }
+                grew = true;
+            }
+            level = std::move(next);
+        }
+        std::vector<Task> share;
+        for (std::size_t k = walk.part - 1; k < level.size(); k += walk.parts) share.push_back(std::move(level[k]));
+        return share;
+    }
+
     // Every leaf below the branch. A branch whose cone came before is
     // passed over: the cells below a branch depend on its cone alone (every
-    // hypersurface it has left holds it in one cell).
-    void descend(const Cone& branch, const std::vector<Open>& open) {
-        if (open.empty()) return leaf(branch);
+    // hypersurface it has left holds it in one cell). While another thread
+    // waits, a branch is set aside for it.
+    void descend(TaskPool<Task>& pool, std::set<CellKey>& found, const Cone& branch, const std::vector<Open>& open) {
+        if (open.empty()) return leaf(found, branch);
+        if (pool.stopped()) return;
         const auto chosen = chosenOf(open);
-        for (const Cone& next : chosen->cones) {
+        const std::vector<Open> above = othersThan(open, chosen);
+        for (std::size_t k = 0; k < chosen->cones.size(); ++k) {
+            const Cone& next = chosen->cones[k];
             if (!firstVisit(next)) continue;
-            std::vector<Open> rest;
-            bool dead = false;
-            for (auto o = open.begin(); o != open.end() && !dead; ++o) {
-                if (o == chosen) continue;
-                rest.push_back(meeting(next, o->surface, o->cells));
-                dead = rest.back().cells.empty();
-                if (rest.back().satisfied) rest.pop_back();
+            if (k + 1 < chosen->cones.size() && pool.threads() > 1 && pool.hungry()) {
+                pool.give(Task{next, above});
+                continue;
             }
-            if (!dead) descend(next, keepChosen(std::move(rest)));
+            visit(pool, found, next, above);
         }
     }
 
@@ -279,13 +296,14 @@ private:
     }
 
     // A leaf's cell (several branches may end in one cell: their keys are one).
-    void leaf(const Cone& cone) { found_.insert(keyOf(cone)); }
+    void leaf(std::set<CellKey>& found, const Cone& cone) const { found.insert(keyOf(cone)); }
 
     // Whether no branch with this cone came before: the cone as the numbers
     // of its lines and of its rays, each sorted (equal numbers are equal
     // cones; one cone kept by other generators is seen again, which costs
     // time, never a cell).
     bool firstVisit(const Cone& cone) {
+        const std::lock_guard<std::mutex> lock(seenMutex_);
         std::vector<std::uint32_t> lines;
         std::vector<std::uint32_t> rays;
         for (std::size_t k = 0; k < cone.lineCount(); ++k) lines.push_back(numberOf(cone.line(k)));
@@ -330,9 +348,10 @@ private:
     std::vector<std::vector<std::vector<Row<Integer>>>> rows_;  // of each hypersurface's cells
     const Projection& onto_;  // onto the complement of the lineality space
     std::size_t lineality_;   // its dimension
+    std::mutex seenMutex_;  // for the two below, which every thread reads and writes
     std::map<std::vector<Integer>, std::uint32_t> vectorNumbers_;
     std::set<std::vector<std::uint32_t>> visited_;  // the cones of the branches so far
-    std::set<CellKey> found_;
+    std::vector<std::set<CellKey>> found_;         // the leaves each thread found
     std::size_t capacity_ = 1;  // the most constraints on a branch: t >= 0 and one cell per hypersurface
     std::size_t n_;
     bool fan_;
@@ -341,14 +360,14 @@ private:
 // The maximal cells of the refinement, in machine words and, when they do
 // not suffice, in GMP integers.
 PolyhedralComplex refinedCells(const std::vector<Surface>& surfaces, const Projection& onto, std::size_t lineality,
-                               std::size_t n, bool fan) {
+                               std::size_t n, bool fan, const Walk& walk) {
     try {
         Enumeration<std::int64_t> tree(surfaces, onto, lineality, n, fan);
-        tree.run();
+        tree.run(walk);
         return tree.maximalCells();
     } catch (const Overflow&) {
         Enumeration<mpz_class> tree(surfaces, onto, lineality, n, fan);
-        tree.run();
+        tree.run(walk);
         return tree.maximalCells();
     }
 }
@@ -368,7 +387,7 @@ std::size_t cellDimension(const PolyhedralComplex& c, const Cell& cell) {
 
 }  // namespace
 
-PolyhedralComplex prevariety(const std::vector<std::vector<TropicalTerm>>& polynomials, std::size_t n) {
+PolyhedralComplex prevariety(const std::vector<std::vector<TropicalTerm>>& polynomials, std::size_t n, const Walk& walk) {
     std::vector<Surface> surfaces;
     std::vector<QVector> spanning;  // of every polynomial's differences: their null space is the lineality
     for (const std::vector<TropicalTerm>& terms : polynomials) {
@@ -386,7 +405,7 @@ PolyhedralComplex prevariety(const std::vector<std::vector<TropicalTerm>>& polyn
     const bool fan = std::all_of(polynomials.begin(), polynomials.end(), [](const std::vector<TropicalTerm>& terms) {
         return std::all_of(terms.begin(), terms.end(), [](const TropicalTerm& t) { return sgn(t.lift) == 0; });
     });
-    PolyhedralComplex c = refinedCells(surfaces, onto, lineality, n, fan);
+    PolyhedralComplex c = refinedCells(surfaces, onto, lineality, n, fan, walk);
     if (c.cells.empty()) return c;
     c.lineality = primitiveComplementOf(span);
     for (const Cell& cell : c.cells) c.dimension = std::max(c.dimension, lineality + cellDimension(c, cell));

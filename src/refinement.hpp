@@ -12,8 +12,19 @@
 
 namespace initform {
 
+// How the tree of the common refinement is walked: by how many threads,
+// and which share of it (part of parts: the cells below every parts-th
+// branch of its first levels, from the part-th on).
+struct Walk {
+    std::size_t threads = 1;
+    std::size_t part = 1;
+    std::size_t parts = 1;
+};
+
 // The prevariety of the polynomials' terms in Q^n (a polynomial without
-// terms is 0, whose hypersurface is the whole space).
-PolyhedralComplex prevariety(const std::vector<std::vector<TropicalTerm>>& polynomials, std::size_t n);
+// terms is 0, whose hypersurface is the whole space). The output is the
+// same however it is walked.
+PolyhedralComplex prevariety(const std::vector<std::vector<TropicalTerm>>& polynomials, std::size_t n,
+                             const Walk& walk = {});
 
 }  // namespace initform

@@ -1,13 +1,18 @@
 // A run: the command line decides what is done, and with which arithmetic.
 #include "run.hpp"
 
+#include <sched.h>
+
+#include <algorithm>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "answer.hpp"
 #include "diagnostics.hpp"
 #include "marked.hpp"
+#include "merge.hpp"
 #include "options.hpp"
 #include "tropical.hpp"
 #include "usage.hpp"
@@ -26,6 +31,10 @@ constexpr std::string_view kNeedExponentVector = "Need argument: exponentvector.
 constexpr std::string_view kNeedWeightsFile = "Need argument: weights file.";
 constexpr std::string_view kNeedTarget = "Need argument: target vector.";
 constexpr std::string_view kNeedPrime = "Need argument: valuation prime.";
+constexpr std::string_view kNeedThreads = "Need argument: number of threads.";
+constexpr std::string_view kNeedPart = "Need argument: part K/N.";
+constexpr std::size_t kMostThreads = 1024;
+constexpr std::size_t kMostParts = 1000000;
 
 // The actions that take the place of the weight vector, in the order a
 // clash of two names them.
@@ -55,6 +64,14 @@ std::string clashOf(const Options& o) {
     using Action = Options::Action;
     if (o.largest && o.smallest) return "--max and --min";
     if (std::string actions = actionClash(o); !actions.empty()) return actions;
+    // The switches of the prevariety's walk go with nothing else.
+    for (const auto& [given, name] : {std::pair{o.threads.given, "--threads"}, std::pair{o.part.given, "--part"}}) {
+        if (!given || o.action == Action::Prevariety) continue;
+        for (const Named& a : kActions) {
+            if (o.action == a.action) return std::string(a.name) + " and " + name;
+        }
+        return std::string("a weight vector and ") + name;
+    }
     const bool tropical = o.action == Action::Tropical || o.action == Action::Prevariety;
     if (tropical && o.toward) return o.action == Action::Tropical ? "--tropical and --toward" : "--prevariety and --toward";
     if (o.action == Action::Cone && o.toward) return "--cone and --toward";
@@ -62,6 +79,53 @@ std::string clashOf(const Options& o) {
     if (o.action == Action::Cone && o.valuation) return "--cone and --valuation";
     if (o.toward && o.valuation) return "--toward and --valuation";
     return {};
+}
+
+// The processors this process may run on.
+std::size_t availableThreads() {
+    cpu_set_t set;
+    return ::sched_getaffinity(0, sizeof set, &set) == 0 ? static_cast<std::size_t>(std::max(1, CPU_COUNT(&set))) : 1;
+}
+
+// A positive decimal number of at most `most`, the whole text; nullopt otherwise.
+std::optional<std::size_t> countOf(std::string_view text, std::size_t most) {
+    std::size_t n = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9' || n > most) return std::nullopt;
+        n = n * 10 + static_cast<std::size_t>(c - '0');
+    }
+    if (n < 1 || n > most) return std::nullopt;
+    return n;
+}
+
+// The walk that --threads and --part ask for; nullopt after saying why a
+// value is none.
+std::optional<Walk> walkOf(const Options& o, Diagnostics& diag) {
+    Walk walk;
+    walk.threads = availableThreads();
+    if (o.threads) {
+        const std::optional<std::size_t> n = countOf(*o.threads.value, kMostThreads);
+        if (!n) {
+            diag.line("Bad input: Threads '" + std::string(*o.threads.value) + "' is not a number from 1 to " +
+                      std::to_string(kMostThreads));
+            return std::nullopt;
+        }
+        walk.threads = *n;
+    }
+    if (o.part) {
+        const std::string_view text = *o.part.value;
+        const std::size_t slash = text.find('/');
+        const std::optional<std::size_t> k = countOf(text.substr(0, slash), kMostParts);
+        const std::optional<std::size_t> n = slash == npos ? std::nullopt : countOf(text.substr(slash + 1), kMostParts);
+        if (!k || !n || *k > *n) {
+            diag.line("Bad input: Part '" + std::string(text) + "' is not K/N with 1 <= K <= N <= " +
+                      std::to_string(kMostParts));
+            return std::nullopt;
+        }
+        walk.part = *k;
+        walk.parts = *n;
+    }
+    return walk;
 }
 
 // Answers the vector or the weights file in one arithmetic, over its field.
@@ -85,6 +149,8 @@ int dispatch(const Options& o, const InputSource& in, Diagnostics& diag) {
         case Options::Action::Version:
             diag.line("initform " INITFORM_VERSION);
             return diag.out.ok() ? 0 : 1;
+        case Options::Action::Merge:
+            return answerMerge(o, in, diag);
         default:
             break;
     }
@@ -104,6 +170,16 @@ int dispatch(const Options& o, const InputSource& in, Diagnostics& diag) {
         diag.line(kNeedPrime);
         return 255;
     }
+    if (o.threads && !o.threads.value) {
+        diag.line(kNeedThreads);
+        return 255;
+    }
+    if (o.part && !o.part.value) {
+        diag.line(kNeedPart);
+        return 255;
+    }
+    const std::optional<Walk> walk = walkOf(o, diag);
+    if (!walk) return 1;
     // The prime of --valuation P, read and tested once, before the input is read.
     std::optional<Prime> prime;
     if (o.valuation && !(prime = readPrime(*o.valuation.value))) {
@@ -112,7 +188,7 @@ int dispatch(const Options& o, const InputSource& in, Diagnostics& diag) {
     }
     if (o.action == Options::Action::Cone) return answerCone(o, in, diag);
     if (o.action == Options::Action::Tropical) return answerTropical(o, prime, in, diag);
-    if (o.action == Options::Action::Prevariety) return answerPrevariety(o, prime, in, diag);
+    if (o.action == Options::Action::Prevariety) return answerPrevariety(o, prime, *walk, in, diag);
     if (o.toward) return answerWalk(o, in, diag);
     if (prime) return answer<Valued>(o, Valued::Field{std::move(*prime), o.largest}, in, diag);
     diag.fractionsNeedExact = o.lenient && !o.exact;

@@ -107,7 +107,8 @@ int answerTropical(const Options& o, const std::optional<Prime>& prime, const In
     return 0;
 }
 
-int answerPrevariety(const Options& o, const std::optional<Prime>& prime, const InputSource& in, Diagnostics& diag) {
+int answerPrevariety(const Options& o, const std::optional<Prime>& prime, const Walk& walk, const InputSource& in,
+                     Diagnostics& diag) {
     Reading r;
     const std::optional<Document> d = readDocument(o, prime, in, diag, r);
     if (!d) return 1;
@@ -119,7 +120,7 @@ int answerPrevariety(const Options& o, const std::optional<Prime>& prime, const 
         diag.badInput(error);
         return 1;
     }
-    writeComplex(diag.out, prevariety(polynomials, reader.variables()));
+    writeComplex(diag.out, prevariety(polynomials, reader.variables(), walk));
     diag.out.flush();
     return diag.out.ok() ? 0 : 1;
 }

@@ -2,11 +2,13 @@
 // document's polynomials keep two or more terms.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 
 #include "diagnostics.hpp"
 #include "input.hpp"
 #include "options.hpp"
+#include "refinement.hpp"
 #include "valued.hpp"
 
 namespace initform {
@@ -17,6 +19,8 @@ namespace initform {
 int answerTropical(const Options& o, const std::optional<Prime>& prime, const InputSource& in, Diagnostics& diag);
 // `initform --prevariety`: the intersection of the hypersurfaces, with the
 // cells of their common refinement, as one block.
-int answerPrevariety(const Options& o, const std::optional<Prime>& prime, const InputSource& in, Diagnostics& diag);
+// Its tree is walked as `walk` says.
+int answerPrevariety(const Options& o, const std::optional<Prime>& prime, const Walk& walk, const InputSource& in,
+                     Diagnostics& diag);
 
 }  // namespace initform
