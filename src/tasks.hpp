@@ -2,7 +2,8 @@
 // walking its own branch, and a thread that runs out of branches taking one
 // that another thread set aside for it. A thread sets a branch aside only
 // when some thread waits (hungry()), so the queue holds at most a few
-// branches and memory stays that of the threads' own paths.
+// branches and memory stays that of the threads' own paths. The calling
+// thread is one of them; threads the system cannot start are done without.
 #pragma once
 
 #include <condition_variable>
@@ -19,7 +20,7 @@ namespace initform {
 template <class Task>
 class TaskPool {
 public:
-    explicit TaskPool(std::size_t threads) : threads_(threads < 1 ? 1 : threads) {}
+    explicit TaskPool(std::size_t threads) : threads_(threads < 1 ? 1 : threads), running_(threads_) {}
 
     // Whether a thread waits for work and none is queued: the caller should
     // set a branch aside with give() rather than walk it.
@@ -49,16 +50,22 @@ public:
     template <class Work>
     void run(std::vector<Task> first, Work work) {
         for (Task& t : first) queue_.push_back(std::move(t));
-        if (threads_ == 1) {
-            loop(0, work);
-        } else {
-            std::vector<std::thread> running;
-            for (std::size_t k = 0; k < threads_; ++k) running.emplace_back([this, k, &work] { loop(k, work); });
-            for (std::thread& t : running) t.join();
+        std::vector<std::thread> others;
+        for (std::size_t k = 1; k < threads_; ++k) {
+            try {
+                others.emplace_back([this, k, &work] { loop(k, work); });
+            } catch (...) {  // no thread to be had: the work is shared by fewer
+                std::lock_guard<std::mutex> lock(mutex_);
+                running_ = others.size() + 1;
+                break;
+            }
         }
+        loop(0, work);
+        for (std::thread& t : others) t.join();
         if (failed_) std::rethrow_exception(failed_);
     }
 
+    // The threads asked for (worker numbers are below it).
     std::size_t threads() const { return threads_; }
 
 private:
@@ -91,14 +98,15 @@ private:
                 queue_.pop_front();
                 return task;
             }
-            if (waiting_ == threads_) break;
+            if (waiting_ == running_) break;
             ready_.wait(lock);
         }
         ready_.notify_all();
         return std::nullopt;
     }
 
-    std::size_t threads_;
+    const std::size_t threads_;
+    std::size_t running_;  // the threads that run, at most threads_
     mutable std::mutex mutex_;
     std::condition_variable ready_;
     std::deque<Task> queue_;
