@@ -9,12 +9,16 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <array>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <set>
+#include <unordered_map>
+#include <unordered_set>
 #include <type_traits>
 
+#include "document.hpp"
 #include "incremental.hpp"
 #include "tasks.hpp"
 
@@ -88,6 +92,10 @@ public:
 
     Enumeration(const std::vector<Surface>& surfaces, const Projection& onto, std::size_t lineality, std::size_t n, bool fan)
         : onto_(onto), lineality_(lineality), n_(n), fan_(fan) {
+        for (std::size_t k = 0; k < kShards; ++k) {
+            vectors_[k].numbers = decltype(vectors_[k].numbers)(16, Hash{this});
+            cones_[k].cones = decltype(cones_[k].cones)(16, Hash{this});
+        }
         for (const Surface& s : surfaces) {
             std::vector<std::vector<Row<Integer>>>& cells = rows_.emplace_back();
             std::size_t most = 0;
@@ -303,22 +311,59 @@ private:
     // cones; one cone kept by other generators is seen again, which costs
     // time, never a cell).
     bool firstVisit(const Cone& cone) {
-        const std::lock_guard<std::mutex> lock(seenMutex_);
-        std::vector<std::uint32_t> lines;
-        std::vector<std::uint32_t> rays;
+        std::vector<std::uint64_t> lines;
+        std::vector<std::uint64_t> rays;
         for (std::size_t k = 0; k < cone.lineCount(); ++k) lines.push_back(numberOf(cone.line(k)));
         for (std::size_t k = 0; k < cone.rayCount(); ++k) rays.push_back(numberOf(cone.ray(k)));
         std::sort(lines.begin(), lines.end());
         std::sort(rays.begin(), rays.end());
-        lines.push_back(UINT32_MAX);  // between the lines and the rays
+        lines.push_back(UINT64_MAX);  // between the lines and the rays
         lines.insert(lines.end(), rays.begin(), rays.end());
-        return visited_.insert(std::move(lines)).second;
+        ConeShard& shard = cones_[hashOf(std::span<const std::uint64_t>(lines)) % kShards];
+        const std::lock_guard<std::mutex> lock(shard.lock);
+        return shard.cones.insert(std::move(lines)).second;
     }
 
-    // The number of a vector among all the generators seen so far.
-    std::uint32_t numberOf(std::span<const Integer> v) {
-        return vectorNumbers_.try_emplace(std::vector<Integer>(v.begin(), v.end()), vectorNumbers_.size()).first->second;
+    // The number of a vector among all the generators seen so far (a
+    // shard's own count, then the shard).
+    std::uint64_t numberOf(std::span<const Integer> v) {
+        const std::uint64_t h = hashOf(v);
+        VectorShard& shard = vectors_[h % kShards];
+        const std::lock_guard<std::mutex> lock(shard.lock);
+        const std::uint64_t next = shard.numbers.size() * kShards + h % kShards;
+        return shard.numbers.try_emplace(std::vector<Integer>(v.begin(), v.end()), next).first->second;
     }
+
+    // A hash of a vector's entries, seeded for the run.
+    template <class T>
+    std::uint64_t hashOf(std::span<const T> v) const {
+        std::uint64_t h = seed_;
+        for (const T& x : v) {
+            std::uint64_t e;
+            if constexpr (std::is_same_v<T, mpz_class>) {
+                e = static_cast<std::uint64_t>(mpz_get_si(x.get_mpz_t())) ^ static_cast<std::uint64_t>(mpz_size(x.get_mpz_t()));
+            } else {
+                e = static_cast<std::uint64_t>(x);
+            }
+            h = mixed(h ^ e);
+        }
+        return h;
+    }
+
+    static std::uint64_t mixed(std::uint64_t x) {
+        x ^= x >> 30;
+        x *= 0xbf58476d1ce4e5b9ULL;
+        x ^= x >> 27;
+        x *= 0x94d049bb133111ebULL;
+        return x ^ (x >> 31);
+    }
+
+    // Hashes for the tables below, by the run's seed.
+    struct Hash {
+        const Enumeration* owner;
+        template <class T>
+        std::size_t operator()(const std::vector<T>& v) const { return owner->hashOf(std::span<const T>(v)); }
+    };
 
     // The leaf's polyhedron in Q^n, projected: without lifts the origin and
     // the rays; with them, the rays of t > 0 divided by t as points, the
@@ -348,9 +393,21 @@ private:
     std::vector<std::vector<std::vector<Row<Integer>>>> rows_;  // of each hypersurface's cells
     const Projection& onto_;  // onto the complement of the lineality space
     std::size_t lineality_;   // its dimension
-    std::mutex seenMutex_;  // for the two below, which every thread reads and writes
-    std::map<std::vector<Integer>, std::uint32_t> vectorNumbers_;
-    std::set<std::vector<std::uint32_t>> visited_;  // the cones of the branches so far
+    // The generators and the cones of the branches so far, which every
+    // thread reads and writes: split by hash, a lock a shard, so that the
+    // threads seldom wait for one another.
+    static constexpr std::size_t kShards = 64;
+    std::uint64_t seed_ = hashSeed();
+    struct VectorShard {
+        std::mutex lock;
+        std::unordered_map<std::vector<Integer>, std::uint64_t, Hash> numbers;
+    };
+    struct ConeShard {
+        std::mutex lock;
+        std::unordered_set<std::vector<std::uint64_t>, Hash> cones;
+    };
+    std::array<VectorShard, kShards> vectors_;
+    std::array<ConeShard, kShards> cones_;
     std::vector<std::set<CellKey>> found_;         // the leaves each thread found
     std::size_t capacity_ = 1;  // the most constraints on a branch: t >= 0 and one cell per hypersurface
     std::size_t n_;
