@@ -1,6 +1,8 @@
 // Messages and the warning.
 #include "diagnostics.hpp"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 #include <ostream>
@@ -71,6 +73,14 @@ int Diagnostics::finish(int status) {
         return said || status != 0 ? status : 1;
     }
     return 1;
+}
+
+bool ErrorStream::terminal() const { return fd_ >= 0 && ::isatty(fd_) == 1; }
+
+void ErrorStream::progress(std::string_view text) {
+    // Back to the line's start, the text, and the rest of the line cleared.
+    std::string shown = "\r" + std::string(text) + "\033[K";
+    writeAll(fd_, shown.data(), shown.size());
 }
 
 bool ErrorStream::line(std::initializer_list<std::string_view> parts) {

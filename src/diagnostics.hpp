@@ -36,6 +36,11 @@ public:
     explicit ErrorStream(std::ostream& out) : out_(&out) {}
     // Writes the parts and a line end as one line; false when that failed.
     bool line(std::initializer_list<std::string_view> parts);
+    // Whether it is a terminal, where progress may be shown.
+    bool terminal() const;
+    // Shows a progress text on the terminal's line in place of the last one
+    // (an empty text clears the line).
+    void progress(std::string_view text);
 
 private:
     int fd_ = -1;
@@ -57,6 +62,9 @@ public:
     // Notes a failure of the system itself (the first one counts).
     void systemFailure(const SystemFailure& failure);
     void outOfMemory() { outOfMemory_ = true; }
+    // Progress on standard error, where it is a terminal (see ErrorStream).
+    bool showsProgress() const { return err_.terminal(); }
+    void progress(std::string_view text) { err_.progress(text); }
     // Ends the run: writes standard error's line, if any, and returns the
     // exit status, which is 1 after any failure of the system.
     int finish(int status);

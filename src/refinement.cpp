@@ -110,6 +110,7 @@ public:
     // The tree from its root, every cell of every hypersurface, walked by
     // the walk's threads.
     void run(const Walk& walk) {
+        progress_ = walk.progress;
         Cone root(fan_ ? n_ : n_ + 1, capacity_);
         if (!fan_) root.add(unitRow(), false);  // t >= 0
         std::vector<Open> all;
@@ -170,6 +171,7 @@ private:
 
     // Every leaf below a branch, given the hypersurfaces open above it.
     void visit(TaskPool<Task>& pool, std::set<CellKey>& found, const Cone& branch, const std::vector<Open>& above) {
+        if (progress_ != nullptr) progress_->branches.fetch_add(1, std::memory_order_relaxed);
         if (std::optional<std::vector<Open>> open = opened(branch, above)) descend(pool, found, branch, *open);
     }
 
@@ -304,7 +306,9 @@ private:
     }
 
     // A leaf's cell (several branches may end in one cell: their keys are one).
-    void leaf(std::set<CellKey>& found, const Cone& cone) const { found.insert(keyOf(cone)); }
+    void leaf(std::set<CellKey>& found, const Cone& cone) const {
+        if (found.insert(keyOf(cone)).second && progress_ != nullptr) progress_->cells.fetch_add(1, std::memory_order_relaxed);
+    }
 
     // Whether no branch with this cone came before: the cone as the numbers
     // of its lines and of its rays, each sorted (equal numbers are equal
@@ -409,6 +413,7 @@ private:
     std::array<VectorShard, kShards> vectors_;
     std::array<ConeShard, kShards> cones_;
     std::vector<std::set<CellKey>> found_;         // the leaves each thread found
+    Walk::Progress* progress_ = nullptr;
     std::size_t capacity_ = 1;  // the most constraints on a branch: t >= 0 and one cell per hypersurface
     std::size_t n_;
     bool fan_;

@@ -4,6 +4,7 @@
 // that lies in no other such intersection.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <vector>
 
@@ -19,6 +20,13 @@ struct Walk {
     std::size_t threads = 1;
     std::size_t part = 1;
     std::size_t parts = 1;
+    // Where the walk counts its branches and the cells it finds, for a
+    // progress report (read by another thread while it runs).
+    struct Progress {
+        std::atomic<std::size_t> branches{0};
+        std::atomic<std::size_t> cells{0};
+    };
+    Progress* progress = nullptr;
 };
 
 // The prevariety of the polynomials' terms in Q^n (a polynomial without

@@ -3,7 +3,11 @@
 // as blocks, a hypersurface as soon as its polynomial is read.
 #include "tropical.hpp"
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <string>
 
 #include "answer.hpp"
@@ -83,6 +87,54 @@ std::optional<Document> readDocument(const Options& o, const std::optional<Prime
     return d;
 }
 
+// Runs the walk; where standard error is a terminal and the walk takes
+// longer than two seconds, its progress shows there, once a second, and is
+// cleared when it ends.
+template <class Work>
+PolyhedralComplex reported(Diagnostics& diag, const Walk& walk, const Work& work) {
+    if (!diag.showsProgress()) return work(walk);
+    Walk::Progress progress;
+    Walk counted = walk;
+    counted.progress = &progress;
+    std::mutex lock;
+    std::condition_variable ended;
+    bool done = false;
+    bool shown = false;
+    std::optional<std::thread> reporter;
+    const auto report = [&] {
+        std::unique_lock<std::mutex> held(lock);
+        auto at = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (!ended.wait_until(held, at, [&] { return done; })) {
+            diag.progress("initform: " + std::to_string(progress.branches.load()) + " branches walked, " +
+                          std::to_string(progress.cells.load()) + " cells found");
+            shown = true;
+            at += std::chrono::seconds(1);
+        }
+        if (shown) diag.progress("");
+    };
+    try {
+        reporter.emplace(report);
+    } catch (...) {  // no thread to be had: no progress
+        return work(walk);
+    }
+    const auto stop = [&] {
+        {
+            std::lock_guard<std::mutex> held(lock);
+            done = true;
+        }
+        ended.notify_one();
+        reporter->join();
+    };
+    try {
+        PolyhedralComplex c = work(counted);
+        stop();
+        return c;
+    } catch (...) {
+        stop();
+        throw;
+    }
+}
+
 }  // namespace
 
 int answerTropical(const Options& o, const std::optional<Prime>& prime, const InputSource& in, Diagnostics& diag) {
@@ -120,7 +172,7 @@ int answerPrevariety(const Options& o, const std::optional<Prime>& prime, const 
         diag.badInput(error);
         return 1;
     }
-    writeComplex(diag.out, prevariety(polynomials, reader.variables(), walk));
+    writeComplex(diag.out, reported(diag, walk, [&](const Walk& w) { return prevariety(polynomials, reader.variables(), w); }));
     diag.out.flush();
     return diag.out.ok() ? 0 : 1;
 }
