@@ -17,7 +17,7 @@ namespace initform {
 namespace {
 
 // Divides v by the greatest common divisor of its entries.
-void makePrimitive(SparseVector& v) {
+void makeSparsePrimitive(SparseVector& v) {
     UInt128 g = 0;
     for (const auto& entry : v) {
         for (UInt128 a = magnitude(entry.second); a != 0;) {
@@ -163,7 +163,7 @@ std::vector<SparseVector> boundingVectors(const Document& d, bool smallest) {
         for (std::size_t t = 1; t < p.terms.size(); ++t) {
             if (Exact::isZero(p.terms[t].coeff)) continue;  // a term that cancelled is no term
             SparseVector v = difference(marked, keyOf(p, p.terms[t]), smallest);
-            makePrimitive(v);
+            makeSparsePrimitive(v);
             if (seen.insert(v).second) out.push_back(std::move(v));
         }
     }

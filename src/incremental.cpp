@@ -6,9 +6,6 @@
 
 namespace initform {
 
-namespace {
-
-// a*b - c*d.
 std::int64_t mulSub(std::int64_t a, std::int64_t b, std::int64_t c, std::int64_t d) {
     std::int64_t ab = 0;
     std::int64_t cd = 0;
@@ -20,24 +17,6 @@ std::int64_t mulSub(std::int64_t a, std::int64_t b, std::int64_t c, std::int64_t
 }
 mpz_class mulSub(const mpz_class& a, const mpz_class& b, const mpz_class& c, const mpz_class& d) { return a * b - c * d; }
 
-std::int64_t dotOf(std::span<const std::int64_t> a, std::span<const std::int64_t> b) {
-    std::int64_t sum = 0;
-    for (std::size_t k = 0; k < a.size(); ++k) {
-        std::int64_t term = 0;
-        if (__builtin_mul_overflow(a[k], b[k], &term) || __builtin_add_overflow(sum, term, &sum)) throw Overflow{};
-    }
-    return sum;
-}
-mpz_class dotOf(std::span<const mpz_class> a, std::span<const mpz_class> b) {
-    mpz_class sum = 0;
-    for (std::size_t k = 0; k < a.size(); ++k) sum += a[k] * b[k];
-    return sum;
-}
-
-int signOf(std::int64_t x) { return (x > 0) - (x < 0); }
-int signOf(const mpz_class& x) { return sgn(x); }
-
-// v divided by the gcd of its entries.
 void makePrimitive(std::span<std::int64_t> v) {
     std::int64_t g = 0;
     for (const std::int64_t x : v) {
@@ -55,6 +34,25 @@ void makePrimitive(std::span<mpz_class> v) {
         for (mpz_class& x : v) mpz_divexact(x.get_mpz_t(), x.get_mpz_t(), g.get_mpz_t());
     }
 }
+
+namespace {
+
+std::int64_t dotOf(std::span<const std::int64_t> a, std::span<const std::int64_t> b) {
+    std::int64_t sum = 0;
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        std::int64_t term = 0;
+        if (__builtin_mul_overflow(a[k], b[k], &term) || __builtin_add_overflow(sum, term, &sum)) throw Overflow{};
+    }
+    return sum;
+}
+mpz_class dotOf(std::span<const mpz_class> a, std::span<const mpz_class> b) {
+    mpz_class sum = 0;
+    for (std::size_t k = 0; k < a.size(); ++k) sum += a[k] * b[k];
+    return sum;
+}
+
+int signOf(std::int64_t x) { return (x > 0) - (x < 0); }
+int signOf(const mpz_class& x) { return sgn(x); }
 
 // Writes (a·p) q - (a·q) p, made primitive, to out: on the hyperplane
 // a·x = 0, and a positive combination of p and q where a·p > 0 >= a·q.

@@ -28,6 +28,14 @@ namespace initform {
 // A product or sum of machine words did not fit.
 struct Overflow {};
 
+// a*b - c*d: in machine words checked (Overflow when it does not fit), in
+// GMP's integers exact.
+std::int64_t mulSub(std::int64_t a, std::int64_t b, std::int64_t c, std::int64_t d);
+mpz_class mulSub(const mpz_class& a, const mpz_class& b, const mpz_class& c, const mpz_class& d);
+// Divides v by the gcd of its entries.
+void makePrimitive(std::span<std::int64_t> v);
+void makePrimitive(std::span<mpz_class> v);
+
 // The cone {x : row·x >= 0 (or = 0) for every row added}, in generators.
 template <class Integer>
 class IncrementalCone {

@@ -90,8 +90,14 @@ class Enumeration {
 public:
     using Cone = IncrementalCone<Integer>;
 
-    Enumeration(const std::vector<Surface>& surfaces, const Projection& onto, std::size_t lineality, std::size_t n, bool fan)
-        : onto_(onto), lineality_(lineality), n_(n), fan_(fan) {
+    Enumeration(const std::vector<Surface>& surfaces, const Projection& onto, const std::vector<IntVector>& lineality,
+                std::size_t n, bool fan)
+        : onto_(onto), lineality_(lineality.size()), n_(n), fan_(fan) {
+        for (const IntVector& l : lineality) {
+            std::vector<Integer>& row = linealityRows_.emplace_back();
+            for (const mpz_class& x : l) row.push_back(narrowed<Integer>(x));
+            pivots_.push_back(static_cast<std::size_t>(std::find_if(l.begin(), l.end(), [](const mpz_class& x) { return sgn(x) != 0; }) - l.begin()));
+        }
         for (std::size_t k = 0; k < kShards; ++k) {
             vectors_[k].numbers = decltype(vectors_[k].numbers)(16, Hash{this});
             cones_[k].cones = decltype(cones_[k].cones)(16, Hash{this});
@@ -127,8 +133,29 @@ public:
 
     // The maximal cells found, each once.
     PolyhedralComplex maximalCells() const {
+        std::set<Leaf> leaves;
+        for (const std::set<Leaf>& f : found_) leaves.insert(f.begin(), f.end());
+        // Each leaf's vectors projected, each vector once.
+        std::map<std::vector<Integer>, QVector> points;
+        std::map<std::vector<Integer>, IntVector> rays;
         std::set<CellKey> found;
-        for (const std::set<CellKey>& f : found_) found.insert(f.begin(), f.end());
+        for (const Leaf& leaf : leaves) {
+            CellKey key;
+            if (fan_) key.vertices.emplace_back(n_, 0);
+            for (const std::vector<Integer>& p : leaf.points) {
+                auto [at, fresh] = points.try_emplace(p);
+                if (fresh) at->second = onto_(rationalsOf(p, true));
+                key.vertices.push_back(at->second);
+            }
+            for (const std::vector<Integer>& r : leaf.rays) {
+                auto [at, fresh] = rays.try_emplace(r);
+                if (fresh) at->second = *projectedRay(rationalsOf(r, false), onto_);
+                key.rays.push_back(at->second);
+            }
+            key.vertices = sortedUnique(std::move(key.vertices));
+            key.rays = sortedUnique(std::move(key.rays));
+            found.insert(std::move(key));
+        }
         // A fan whose every branch ended at L: L is the one cell.
         if (fan_ && found.empty()) found.insert(CellKey{{QVector(n_, 0)}, {}});
         return maximalOf(found);
@@ -144,6 +171,17 @@ private:
         std::vector<std::size_t> cells;
         std::vector<Cone> cones;
         bool satisfied = false;
+    };
+
+    // A leaf's polyhedron by its points (t, x) with t > 0 (none without
+    // lifts, where the origin is the one point) and its rays, each reduced
+    // modulo the lineality space (see reduced()) and sorted: equal leaves
+    // have equal keys, and they are projected only once the leaves are all
+    // found.
+    struct Leaf {
+        std::vector<std::vector<Integer>> points;
+        std::vector<std::vector<Integer>> rays;
+        auto operator<=>(const Leaf&) const = default;
     };
 
     // A branch to walk, and the hypersurfaces open above it with their
@@ -170,7 +208,7 @@ private:
     }
 
     // Every leaf below a branch, given the hypersurfaces open above it.
-    void visit(TaskPool<Task>& pool, std::set<CellKey>& found, const Cone& branch, const std::vector<Open>& above) {
+    void visit(TaskPool<Task>& pool, std::set<Leaf>& found, const Cone& branch, const std::vector<Open>& above) {
         if (progress_ != nullptr) progress_->branches.fetch_add(1, std::memory_order_relaxed);
         if (std::optional<std::vector<Open>> open = opened(branch, above)) descend(pool, found, branch, *open);
     }
@@ -228,7 +266,7 @@ private:
     // passed over: the cells below a branch depend on its cone alone (every
     // hypersurface it has left holds it in one cell). While another thread
     // waits, a branch is set aside for it.
-    void descend(TaskPool<Task>& pool, std::set<CellKey>& found, const Cone& branch, const std::vector<Open>& open) {
+    void descend(TaskPool<Task>& pool, std::set<Leaf>& found, const Cone& branch, const std::vector<Open>& open) {
         if (open.empty()) return leaf(found, branch);
         if (pool.stopped()) return;
         const auto chosen = chosenOf(open);
@@ -306,7 +344,7 @@ private:
     }
 
     // A leaf's cell (several branches may end in one cell: their keys are one).
-    void leaf(std::set<CellKey>& found, const Cone& cone) const {
+    void leaf(std::set<Leaf>& found, const Cone& cone) const {
         if (found.insert(keyOf(cone)).second && progress_ != nullptr) progress_->cells.fetch_add(1, std::memory_order_relaxed);
     }
 
@@ -369,34 +407,56 @@ private:
         std::size_t operator()(const std::vector<T>& v) const { return owner->hashOf(std::span<const T>(v)); }
     };
 
-    // The leaf's polyhedron in Q^n, projected: without lifts the origin and
-    // the rays; with them, the rays of t > 0 divided by t as points, the
-    // others as rays.
-    CellKey keyOf(const Cone& cone) const {
-        CellKey key;
-        if (fan_) key.vertices.emplace_back(n_, 0);
+    // The leaf's polyhedron: without lifts its rays; with them, its rays
+    // of t > 0 as points and the others as rays. Each is reduced modulo L.
+    Leaf keyOf(const Cone& cone) const {
+        Leaf key;
         for (std::size_t k = 0; k < cone.rayCount(); ++k) {
-            const std::span<const Integer> r = cone.ray(k);
-            const bool point = !fan_ && r[0] != 0;
-            QVector v;
-            for (std::size_t i = fan_ ? 0 : 1; i < r.size(); ++i) {
-                mpq_class& x = v.emplace_back(mpz_class(r[i]), point ? mpz_class(r[0]) : mpz_class(1));
-                x.canonicalize();
-            }
-            if (point) {
-                key.vertices.push_back(onto_(v));
-            } else if (std::optional<IntVector> ray = projectedRay(v, onto_)) {
-                key.rays.push_back(std::move(*ray));
+            std::vector<Integer> v(cone.ray(k).begin(), cone.ray(k).end());
+            reduce(v);
+            const bool point = !fan_ && v[0] != 0;
+            if (point || std::any_of(v.begin(), v.end(), [](const Integer& x) { return x != 0; })) {
+                (point ? key.points : key.rays).push_back(std::move(v));
             }
         }
-        key.vertices = sortedUnique(std::move(key.vertices));
+        key.points = sortedUnique(std::move(key.points));
         key.rays = sortedUnique(std::move(key.rays));
         return key;
+    }
+
+    // v made the one primitive multiple of its class modulo L that is 0 at
+    // L's pivots: each pivot's entry taken away by a multiple of its row of
+    // L (the other rows are 0 there), in integers. With lifts, v is (t, x)
+    // and L acts on x.
+    void reduce(std::vector<Integer>& v) const {
+        const std::size_t offset = fan_ ? 0 : 1;
+        for (std::size_t k = 0; k < linealityRows_.size(); ++k) {
+            const Integer at = v[offset + pivots_[k]];
+            if (at == 0) continue;
+            const std::vector<Integer>& l = linealityRows_[k];
+            const Integer lead = l[pivots_[k]];
+            for (std::size_t i = 0; i < v.size(); ++i) {
+                v[i] = mulSub(lead, v[i], at, i < offset ? Integer(0) : l[i - offset]);
+            }
+        }
+        makePrimitive(std::span<Integer>(v));
+    }
+
+    // A reduced vector as rationals in Q^n: a point's x / t, a ray's x.
+    QVector rationalsOf(const std::vector<Integer>& v, bool point) const {
+        QVector q;
+        for (std::size_t i = fan_ ? 0 : 1; i < v.size(); ++i) {
+            mpq_class& x = q.emplace_back(mpz_class(v[i]), point ? mpz_class(v[0]) : mpz_class(1));
+            x.canonicalize();
+        }
+        return q;
     }
 
     std::vector<std::vector<std::vector<Row<Integer>>>> rows_;  // of each hypersurface's cells
     const Projection& onto_;  // onto the complement of the lineality space
     std::size_t lineality_;   // its dimension
+    std::vector<std::vector<Integer>> linealityRows_;  // its basis, in echelon form, each row primitive
+    std::vector<std::size_t> pivots_;                  // each row's first entry, positive
     // The generators and the cones of the branches so far, which every
     // thread reads and writes: split by hash, a lock a shard, so that the
     // threads seldom wait for one another.
@@ -412,7 +472,7 @@ private:
     };
     std::array<VectorShard, kShards> vectors_;
     std::array<ConeShard, kShards> cones_;
-    std::vector<std::set<CellKey>> found_;         // the leaves each thread found
+    std::vector<std::set<Leaf>> found_;  // the leaves each thread found
     Walk::Progress* progress_ = nullptr;
     std::size_t capacity_ = 1;  // the most constraints on a branch: t >= 0 and one cell per hypersurface
     std::size_t n_;
@@ -421,8 +481,8 @@ private:
 
 // The maximal cells of the refinement, in machine words and, when they do
 // not suffice, in GMP integers.
-PolyhedralComplex refinedCells(const std::vector<Surface>& surfaces, const Projection& onto, std::size_t lineality,
-                               std::size_t n, bool fan, const Walk& walk) {
+PolyhedralComplex refinedCells(const std::vector<Surface>& surfaces, const Projection& onto,
+                               const std::vector<IntVector>& lineality, std::size_t n, bool fan, const Walk& walk) {
     try {
         Enumeration<std::int64_t> tree(surfaces, onto, lineality, n, fan);
         tree.run(walk);
@@ -462,15 +522,15 @@ PolyhedralComplex prevariety(const std::vector<std::vector<TropicalTerm>>& polyn
     }
     if (surfaces.empty()) return wholeSpace(n);
     const Span span = spanOf(std::move(spanning), n);
-    const std::size_t lineality = n - span.basis.size();
+    const std::vector<IntVector> lineality = primitiveComplementOf(span);
     const Projection onto(span);
     const bool fan = std::all_of(polynomials.begin(), polynomials.end(), [](const std::vector<TropicalTerm>& terms) {
         return std::all_of(terms.begin(), terms.end(), [](const TropicalTerm& t) { return sgn(t.lift) == 0; });
     });
     PolyhedralComplex c = refinedCells(surfaces, onto, lineality, n, fan, walk);
     if (c.cells.empty()) return c;
-    c.lineality = primitiveComplementOf(span);
-    for (const Cell& cell : c.cells) c.dimension = std::max(c.dimension, lineality + cellDimension(c, cell));
+    c.lineality = lineality;
+    for (const Cell& cell : c.cells) c.dimension = std::max(c.dimension, lineality.size() + cellDimension(c, cell));
     return c;
 }
 
