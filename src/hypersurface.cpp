@@ -33,16 +33,6 @@ struct Hull {
     std::vector<BitSet> faces;
 };
 
-template <class Integer>
-Integer narrow(const mpz_class& x) {
-    if constexpr (std::is_same_v<Integer, mpz_class>) {
-        return x;
-    } else {
-        if (!x.fits_slong_p()) throw Overflow{};
-        return x.get_si();
-    }
-}
-
 // P as the cone over it, {(h, y, s) : h >= 0, lift_i h + c_i·y - s >= 0},
 // kept by its generators while the terms are added: its rays with h > 0
 // are P's points, those with h = 0 its rays, and a ray's tight
@@ -55,7 +45,7 @@ Hull hullIn(const std::vector<IntVector>& rows) {
     row[0] = 1;
     cone.add(row, false);  // h >= 0
     for (const IntVector& r : rows) {
-        for (std::size_t k = 0; k < d; ++k) row[k] = narrow<Integer>(r[k]);
+        for (std::size_t k = 0; k < d; ++k) row[k] = narrowed<Integer>(r[k]);
         cone.add(row, false);
     }
     Hull h;

@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <type_traits>
 #include <vector>
 
 #include "bitsets.hpp"
@@ -32,6 +33,17 @@ struct Overflow {};
 // GMP's integers exact.
 std::int64_t mulSub(std::int64_t a, std::int64_t b, std::int64_t c, std::int64_t d);
 mpz_class mulSub(const mpz_class& a, const mpz_class& b, const mpz_class& c, const mpz_class& d);
+// x as an Integer: a machine word where it fits (else Overflow).
+template <class Integer>
+Integer narrowed(const mpz_class& x) {
+    if constexpr (std::is_same_v<Integer, mpz_class>) {
+        return x;
+    } else {
+        if (!x.fits_slong_p()) throw Overflow{};
+        return x.get_si();
+    }
+}
+
 // Divides v by the gcd of its entries.
 void makePrimitive(std::span<std::int64_t> v);
 void makePrimitive(std::span<mpz_class> v);

@@ -102,41 +102,45 @@ Span spanOf(std::vector<QVector> rows, std::size_t n) {
     return s;
 }
 
-std::vector<QVector> complementOf(const Span& span) {
-    // With the pivots taken backwards, a basis row has entries only up to
-    // its pivot, so e_f less the free column f's entries at the pivots
-    // starts with its 1 at f and is 0 at every other free column: the rows
-    // come out in reduced row echelon form.
+namespace {
+
+// Whether each column is a pivot of the span.
+std::vector<bool> pivotColumns(const Span& span) {
     std::vector<bool> isPivot(span.n, false);
     for (const std::size_t p : span.pivots) isPivot[p] = true;
+    return isPivot;
+}
+
+// The complement's row of a free column: e_f less the column's entries at
+// the pivots. With the pivots taken backwards, a basis row has entries only
+// up to its pivot, so the row starts with its 1 at f and is 0 at every other
+// free column: the rows come out in reduced row echelon form.
+QVector complementRow(const Span& span, std::size_t free) {
+    QVector v(span.n);
+    v[free] = 1;
+    for (std::size_t r = 0; r < span.basis.size(); ++r) {
+        if (sgn(span.basis[r][free]) != 0) v[span.pivots[r]] = -span.basis[r][free];
+    }
+    return v;
+}
+
+}  // namespace
+
+std::vector<QVector> complementOf(const Span& span) {
+    const std::vector<bool> isPivot = pivotColumns(span);
     std::vector<QVector> basis;
     for (std::size_t free = 0; free < span.n; ++free) {
-        if (isPivot[free]) continue;
-        QVector& v = basis.emplace_back(span.n);
-        v[free] = 1;
-        for (std::size_t r = 0; r < span.basis.size(); ++r) {
-            if (sgn(span.basis[r][free]) != 0) v[span.pivots[r]] = -span.basis[r][free];
-        }
+        if (!isPivot[free]) basis.push_back(complementRow(span, free));
     }
     return basis;
 }
 
 std::vector<IntVector> primitiveComplementOf(const Span& span) {
-    std::vector<bool> isPivot(span.n, false);
-    for (const std::size_t p : span.pivots) isPivot[p] = true;
+    // A row at a time: the rational rows are never all held.
+    const std::vector<bool> isPivot = pivotColumns(span);
     std::vector<IntVector> basis;
     for (std::size_t free = 0; free < span.n; ++free) {
-        if (isPivot[free]) continue;
-        // complementOf's row, scaled by the least common multiple of its denominators.
-        mpz_class scale = 1;
-        for (const QVector& row : span.basis) mpz_lcm(scale.get_mpz_t(), scale.get_mpz_t(), row[free].get_den_mpz_t());
-        IntVector& v = basis.emplace_back(span.n);
-        v[free] = scale;
-        for (std::size_t r = 0; r < span.basis.size(); ++r) {
-            const mpq_class& x = span.basis[r][free];
-            if (sgn(x) != 0) v[span.pivots[r]] = -x.get_num() * (scale / x.get_den());
-        }
-        v = primitive(v);
+        if (!isPivot[free]) basis.push_back(primitive(complementRow(span, free)));
     }
     return basis;
 }

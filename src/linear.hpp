@@ -38,7 +38,7 @@ struct Span {
 Span spanOf(std::vector<QVector> rows, std::size_t n);
 // A basis of the vectors orthogonal to the span, in reduced row echelon form.
 std::vector<QVector> complementOf(const Span& span);
-// The same basis, each row made primitive, built without rationals.
+// The same basis, each row made primitive, built a row at a time.
 std::vector<IntVector> primitiveComplementOf(const Span& span);
 // A basis of the vectors orthogonal to all the rows, each of length n, in
 // reduced row echelon form.

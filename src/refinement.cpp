@@ -34,16 +34,6 @@ struct Row {
     bool equal;
 };
 
-template <class Integer>
-Integer narrowed(const mpz_class& x) {
-    if constexpr (std::is_same_v<Integer, mpz_class>) {
-        return x;
-    } else {
-        if (!x.fits_slong_p()) throw Overflow{};
-        return x.get_si();
-    }
-}
-
 template <class V>
 std::vector<V> sortedUnique(std::vector<V> v) {
     std::sort(v.begin(), v.end());

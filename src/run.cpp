@@ -162,21 +162,13 @@ int dispatch(const Options& o, const InputSource& in, Diagnostics& diag) {
         diag.line("Bad input: " + std::string(o.repeated) + " is given twice");
         return 1;
     }
-    if (o.toward && !o.toward.value) {
-        diag.line(kNeedTarget);
-        return 255;
-    }
-    if (o.valuation && !o.valuation.value) {
-        diag.line(kNeedPrime);
-        return 255;
-    }
-    if (o.threads && !o.threads.value) {
-        diag.line(kNeedThreads);
-        return 255;
-    }
-    if (o.part && !o.part.value) {
-        diag.line(kNeedPart);
-        return 255;
+    // A switch given without its value.
+    for (const auto& [sw, need] : {std::pair{&o.toward, kNeedTarget}, std::pair{&o.valuation, kNeedPrime},
+                                   std::pair{&o.threads, kNeedThreads}, std::pair{&o.part, kNeedPart}}) {
+        if (*sw && !sw->value) {
+            diag.line(need);
+            return 255;
+        }
     }
     const std::optional<Walk> walk = walkOf(o, diag);
     if (!walk) return 1;
