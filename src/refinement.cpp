@@ -3,20 +3,23 @@
 // far. A branch ends as soon as some hypersurface has no cell that meets it;
 // each level takes the hypersurface with the fewest cells that still meet
 // the branch, and passes over a cell whose meeting with the branch lies in
-// another's. The leaves' polyhedra, non-maximal and repeated ones removed,
-// are the cells.
+// another's; a hypersurface with a cell that holds the branch leaves the
+// levels below, and a branch whose cone was reached before is passed over.
+// The tree is walked by several threads at once (tasks.hpp), or only a
+// share of it (--part). The leaves' polyhedra, non-maximal and repeated ones
+// removed, are the cells.
 #include "refinement.hpp"
 
 #include <algorithm>
-#include <cstdint>
 #include <array>
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <set>
+#include <type_traits>
 #include <unordered_map>
 #include <unordered_set>
-#include <type_traits>
 
 #include "document.hpp"
 #include "incremental.hpp"
@@ -86,7 +89,8 @@ public:
         for (const IntVector& l : lineality) {
             std::vector<Integer>& row = linealityRows_.emplace_back();
             for (const mpz_class& x : l) row.push_back(narrowed<Integer>(x));
-            pivots_.push_back(static_cast<std::size_t>(std::find_if(l.begin(), l.end(), [](const mpz_class& x) { return sgn(x) != 0; }) - l.begin()));
+            const auto lead = std::find_if(l.begin(), l.end(), [](const mpz_class& x) { return sgn(x) != 0; });
+            pivots_.push_back(static_cast<std::size_t>(lead - l.begin()));
         }
         for (std::size_t k = 0; k < kShards; ++k) {
             vectors_[k].numbers = decltype(vectors_[k].numbers)(16, Hash{this});

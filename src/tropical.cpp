@@ -75,7 +75,7 @@ private:
 
 // The framed document and the reading the options ask for, or nullopt
 // after reporting why not.
-std::optional<Document> readDocument(const Options& o, const std::optional<Prime>& prime, const InputSource& in,
+std::optional<Document> framedDocument(const Options& o, const std::optional<Prime>& prime, const InputSource& in,
                                      Diagnostics& diag, Reading& r) {
     r.prime = prime ? &*prime : nullptr;
     // The textbook rule by default, and the valuation's smallest degree.
@@ -139,7 +139,7 @@ PolyhedralComplex reported(Diagnostics& diag, const Walk& walk, const Work& work
 
 int answerTropical(const Options& o, const std::optional<Prime>& prime, const InputSource& in, Diagnostics& diag) {
     Reading r;
-    const std::optional<Document> d = readDocument(o, prime, in, diag, r);
+    const std::optional<Document> d = framedDocument(o, prime, in, diag, r);
     if (!d) return 1;
     TermReader reader(*d, r);
     std::vector<TropicalTerm> terms;
@@ -162,7 +162,7 @@ int answerTropical(const Options& o, const std::optional<Prime>& prime, const In
 int answerPrevariety(const Options& o, const std::optional<Prime>& prime, const Walk& walk, const InputSource& in,
                      Diagnostics& diag) {
     Reading r;
-    const std::optional<Document> d = readDocument(o, prime, in, diag, r);
+    const std::optional<Document> d = framedDocument(o, prime, in, diag, r);
     if (!d) return 1;
     TermReader reader(*d, r);
     std::vector<std::vector<TropicalTerm>> polynomials;
