@@ -661,12 +661,20 @@ def check_tropical(binary, r, count, fail):
         terms = [[(tuple(-x for x in e) if largest else e, Fraction(valuation(c, prime)) if prime else Fraction(0))
                   for e, c in p.items()] for p in polys]
         switches_ = rule + ([b"--valuation", str(prime).encode()] if prime else []) + [b"--exact"]
+        # The prevariety's tree walked by one thread or several, or in two parts merged.
+        walk = r.choice([[], [b"--threads", b"1"], [b"--threads", b"3"]])
         for mode, model_of in ((b"--tropical", tropical), (b"--prevariety", prevariety)):
-            got = run(binary, [mode] + switches_, doc)
+            walked = walk if mode == b"--prevariety" else []
+            got = run(binary, [mode] + switches_ + walked, doc)
             want = (model_of(terms, dim).encode(), 0, b"")
             runs += 1
             if got != want:
-                fail("tropical", [mode] + switches_, doc, want, got)
+                fail("tropical", [mode] + switches_ + walked, doc, want, got)
+        parts = b"".join(run(binary, [b"--prevariety", b"--part", f"{k}/2".encode()] + switches_, doc)[0] for k in (1, 2))
+        got = run(binary, [b"--merge"], parts)
+        runs += 1
+        if got != (prevariety(terms, dim).encode(), 0, b""):
+            fail("tropical", [b"--part", b"K/2", b"--merge"] + switches_, doc, prevariety(terms, dim).encode(), got)
     return runs
 
 
