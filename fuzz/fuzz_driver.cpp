@@ -257,6 +257,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::string_view a : args)
         if (a.find('\0') != std::string_view::npos) return 0;  // not possible on a command line
 
+    // --merge reads files named on the command line: only standard input
+    // here (a name could be a device that never ends); and a walk of many
+    // threads costs their starts, not coverage.
+    if (!args.empty() && args[0] == "--merge" && args.size() > 1) return 0;
+    for (std::size_t k = 0; k + 1 < args.size(); ++k) {
+        if (args[k] == "--threads" && (args[k + 1].size() > 1 || args[k + 1] > "4")) return 0;
+    }
     // A hypersurface grows with its terms and variables, a prevariety
     // exponentially with its polynomials: only prevarieties of a few
     // polynomials are run, within the fuzzer's time.
