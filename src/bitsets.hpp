@@ -40,6 +40,13 @@ inline bool meetWithin(ConstBitSpan a, ConstBitSpan b, ConstBitSpan c) {
     return true;
 }
 
+// The number of numbers in the set.
+inline std::size_t memberCount(ConstBitSpan s) {
+    std::size_t count = 0;
+    for (const std::uint64_t word : s) count += static_cast<std::size_t>(__builtin_popcountll(word));
+    return count;
+}
+
 inline BitSet intersection(const BitSet& a, const BitSet& b) {
     BitSet c(a.size());
     for (std::size_t i = 0; i < a.size(); ++i) c[i] = a[i] & b[i];

@@ -88,12 +88,6 @@ Hull hullOf(const std::vector<TropicalTerm>& terms, const Span& span) {
     }
 }
 
-std::size_t sizeOf(const BitSet& s) {
-    std::size_t count = 0;
-    for (const std::uint64_t word : s) count += static_cast<std::size_t>(__builtin_popcountll(word));
-    return count;
-}
-
 // The pairs of facets that meet in a ridge, ordered by the meet's first
 // generator and then by the pair. A ridge of the (r+1)-dimensional pointed
 // P holds at least r generators and lies in no third facet (a smaller face
@@ -120,7 +114,7 @@ std::vector<std::pair<std::size_t, std::size_t>> ridges(const std::vector<BitSet
                 if (b <= a || seen[b] == a) continue;
                 seen[b] = a;
                 const BitSet meet = intersection(facetFaces[a], facetFaces[b]);
-                if (sizeOf(meet) < r) continue;
+                if (memberCount(meet) < r) continue;
                 const std::vector<std::size_t>& third = holding[rarestIn(meet, holding)];
                 const bool inThird = std::any_of(third.begin(), third.end(), [&](std::size_t c) {
                     return c != a && c != b && isSubset(meet, facetFaces[c]);

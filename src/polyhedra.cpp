@@ -8,11 +8,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
-#include <cstdint>
-
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
+#include <cstdint>
 #include <new>
 
 #define GMPRATIONAL
@@ -197,12 +196,11 @@ void writeRows(std::string& text, char tag, const std::vector<IntVector>& rows) 
 
 }  // namespace
 
-Polyhedra::Polyhedra() = default;
+Polyhedra::Polyhedra() : cdd_(std::make_unique<Library>()) {}
 
 Polyhedra::~Polyhedra() = default;
 
 std::string Polyhedra::apart(const std::function<std::string()>& work) const {
-    if (!cdd_) cdd_ = std::make_unique<Library>();
     int fds[2];
     if (::pipe(fds) != 0) throw SystemFailure("cannot start cddlib", errno);
     const pid_t parent = ::getpid();
@@ -215,7 +213,7 @@ std::string Polyhedra::apart(const std::function<std::string()>& work) const {
         throw SystemFailure("cannot start cddlib", error);
     }
     if (child == 0) {
-        // The child writes nothing but its texts: not the run's output,
+        // The child writes nothing but its answer: not the run's output,
         // not GMP's message.
         ::close(fds[0]);
         ::close(STDOUT_FILENO);

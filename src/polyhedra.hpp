@@ -1,6 +1,6 @@
 // Polyhedra in exact rational arithmetic, computed by cddlib; this unit
-// converts to and from it. cddlib is loaded when --cone or --toward first
-// asks for a polyhedron, so that other runs neither load it nor need it. cddlib
+// converts to and from it. cddlib is loaded when --cone or --toward asks
+// for a polyhedron, so that other runs neither load it nor need it. cddlib
 // does not check its allocations: its computations run in one child process
 // (apart), so that memory running out inside it is reported as such, never
 // as a signal. The child ends with its parent, whatever ends the parent.
@@ -42,10 +42,10 @@ struct Generators {
     std::vector<QVector> lines;
 };
 
-// cddlib, loaded by the first apart(). Its computations are made only
-// inside apart().
+// cddlib, loaded. Its computations are made only inside apart().
 class Polyhedra {
 public:
+    // Loads cddlib; throws SystemFailure with the loader's reason when it cannot.
     Polyhedra();
     ~Polyhedra();
     Polyhedra(const Polyhedra&) = delete;
@@ -53,9 +53,8 @@ public:
 
     // Runs `work` in a child process and returns the text it returns. The
     // child running out of memory throws bad_alloc; cddlib reporting an
-    // error, a signal ending the child, a child that cannot be started, or
-    // cddlib that cannot be loaded (with the loader's reason) throws
-    // SystemFailure.
+    // error, a signal ending the child, or a child that cannot be started
+    // throws SystemFailure.
     std::string apart(const std::function<std::string()>& work) const;
 
     // Inside apart(): the generators of the polyhedron of the constraints
@@ -65,7 +64,7 @@ public:
     struct Library;
 
 private:
-    mutable std::unique_ptr<Library> cdd_;
+    std::unique_ptr<Library> cdd_;
 };
 
 // The generators of {w in Q^n : v·w >= 0 for every v of `inequalities`},

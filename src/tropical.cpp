@@ -7,8 +7,8 @@
 #include <condition_variable>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <string>
+#include <thread>
 
 #include "answer.hpp"
 #include "complex.hpp"
