@@ -71,6 +71,7 @@ Options parseOptions(std::span<const std::string_view> args) {
         o.prevarietyLater = o.prevarietyLater || a == "--prevariety";
         o.coneLater = o.coneLater || a == "--cone";
         o.weightsLater = o.weightsLater || a == "--weights";
+        o.mergeLater = o.mergeLater || a == "--merge";
         if (a == "--toward") takeValue(o.toward, a, k, target);
         if (a == "--valuation") takeValue(o.valuation, a, k, prime);
         if (a == "--threads") takeValue(o.threads, a, k, count);

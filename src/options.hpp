@@ -42,6 +42,7 @@ struct Options {
     bool prevarietyLater = false;
     bool coneLater = false;
     bool weightsLater = false;
+    bool mergeLater = false;
     // The selection rule the switches ask for: with --valuation the
     // smallest degree unless --max asks for the largest.
     Selection rule() const { return largest ? kLargest : (smallest || valuation ? kSmallest : kClassic); }

@@ -46,7 +46,8 @@ struct Named {
 constexpr Named kActions[] = {{Options::Action::WeightsFile, &Options::weightsLater, "--weights"},
                               {Options::Action::Cone, &Options::coneLater, "--cone"},
                               {Options::Action::Tropical, &Options::tropicalLater, "--tropical"},
-                              {Options::Action::Prevariety, &Options::prevarietyLater, "--prevariety"}};
+                              {Options::Action::Prevariety, &Options::prevarietyLater, "--prevariety"},
+                              {Options::Action::Merge, &Options::mergeLater, "--merge"}};
 
 // Two actions asked for at once, whatever their order: "--X and --Y", or
 // "a weight vector and --X"; empty when there are not two.

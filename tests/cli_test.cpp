@@ -430,6 +430,10 @@ const Row kRows[] = {
      "Bad input: a weight vector and --cone exclude each other\n", 1},
     {"vector_then_weights", {"(1,1)", "--weights", "/dev/null"}, "not read",
      "Bad input: a weight vector and --weights exclude each other\n", 1},
+    {"vector_then_merge", {"(1,1)", "--merge"}, "not read",
+     "Bad input: a weight vector and --merge exclude each other\n", 1},
+    {"prevariety_then_merge", {"--prevariety", "--merge", "/dev/null"}, "not read",
+     "Bad input: --prevariety and --merge exclude each other\n", 1},
     {"tropical_named_twice", {"--tropical", "--tropical"}, "Q[x]{x}", "polynomial 1\nempty\n", 0},
     // The prevariety's walk: threads and parts, and the parts merged.
     {"prevariety_threads", {"--prevariety", "--threads", "3"}, "Q[x,y]{x+y+1,x-y}",
