@@ -49,13 +49,8 @@ void writeEntries(Writer& w, const Vector& v) {
 
 }  // namespace
 
-bool CellKey::heldBy(const CellKey& o) const {
-    return std::includes(o.vertices.begin(), o.vertices.end(), vertices.begin(), vertices.end()) &&
-           std::includes(o.rays.begin(), o.rays.end(), rays.begin(), rays.end());
-}
-
 // A key that holds another holds its rarest vertex or ray, so only those
-// are tried.
+// are tried; keys are compared by the numbers of their vectors.
 PolyhedralComplex maximalOf(const std::set<CellKey>& found) {
     std::map<QVector, std::size_t> vertexAt;
     std::map<IntVector, std::size_t> rayAt;
@@ -65,6 +60,7 @@ PolyhedralComplex maximalOf(const std::set<CellKey>& found) {
         std::vector<std::size_t>& m = members.emplace_back();
         for (const QVector& v : key.vertices) m.push_back(vertexAt.try_emplace(v, vertexAt.size()).first->second);
         for (const IntVector& r : key.rays) m.push_back(rayAt.try_emplace(r, rayAt.size()).first->second + (SIZE_MAX / 2));
+        std::sort(m.begin(), m.end());
         keys.push_back(&key);
     }
     std::map<std::size_t, std::vector<std::size_t>> holding;
@@ -77,9 +73,10 @@ PolyhedralComplex maximalOf(const std::set<CellKey>& found) {
             return holding[a].size() < holding[b].size();
         });
         const std::vector<std::size_t>& others = holding[*rarest];
-        if (std::any_of(others.begin(), others.end(), [&](std::size_t o) { return o != k && keys[k]->heldBy(*keys[o]); })) {
-            continue;
-        }
+        const auto holds = [&](std::size_t o) {
+            return o != k && std::includes(members[o].begin(), members[o].end(), members[k].begin(), members[k].end());
+        };
+        if (std::any_of(others.begin(), others.end(), holds)) continue;
         Cell& cell = c.cells.emplace_back();
         for (const QVector& v : keys[k]->vertices) {
             cell.vertices.push_back(c.vertices.size());

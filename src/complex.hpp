@@ -44,7 +44,6 @@ struct CellKey {
     std::vector<QVector> vertices;
     std::vector<IntVector> rays;
     auto operator<=>(const CellKey& o) const = default;
-    bool heldBy(const CellKey& o) const;
 };
 
 // The cells of the keys that no other key holds, as a complex (its
