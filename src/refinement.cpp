@@ -51,18 +51,19 @@ struct Surface {
 };
 
 // The constraints of the cell where terms i and j tie below every facet term
-// m: (lift_m - lift_i) + (exponent_m - exponent_i)·w >= 0, and = 0 for m = j.
-// The equation comes first: the inequalities then cut a cone of one
-// dimension less.
+// m: (lift_m - lift_i) + (exponent_m - exponent_i)·w >= 0, and = 0 for m = j,
+// on the coordinates `kept` of w alone (see Enumeration). The equation
+// comes first: the inequalities then cut a cone of one dimension less.
 template <class Integer>
-std::vector<Row<Integer>> rowsOf(const Surface& s, std::size_t i, std::size_t j, bool fan) {
+std::vector<Row<Integer>> rowsOf(const Surface& s, std::size_t i, std::size_t j, const std::vector<std::size_t>& kept,
+                                 bool fan) {
     const std::vector<TropicalTerm>& terms = *s.terms;
     const auto row = [&](std::size_t m, bool equal) {
-        QVector q{terms[m].lift - terms[i].lift};
-        for (std::size_t k = 0; k < terms[m].exponent.size(); ++k) q.emplace_back(terms[m].exponent[k] - terms[i].exponent[k]);
-        const IntVector whole = primitive(q);
+        QVector q;
+        if (!fan) q.emplace_back(terms[m].lift - terms[i].lift);
+        for (const std::size_t k : kept) q.emplace_back(terms[m].exponent[k] - terms[i].exponent[k]);
         Row<Integer> out{{}, equal};
-        for (std::size_t k = fan ? 1 : 0; k < whole.size(); ++k) out.entries.push_back(narrowed<Integer>(whole[k]));
+        for (const mpz_class& x : primitive(q)) out.entries.push_back(narrowed<Integer>(x));
         return out;
     };
     std::vector<Row<Integer>> rows{row(j, true)};
@@ -78,6 +79,13 @@ std::vector<Row<Integer>> rowsOf(const Surface& s, std::size_t i, std::size_t j,
 // are cones over t = 1 in Q^(1+n), and a branch ends when its cone has no
 // ray with t > 0. Each branch keeps its cone in generators, and a cell is
 // tested by cutting that cone with the cell's constraints.
+//
+// Every constraint is orthogonal to L, so the cones are kept modulo L: w
+// is w' + l with l in L and w' zero at the pivots of L's echelon basis, and
+// a constraint's value at w is its value at w', which lies in the other
+// coordinates (`kept_`). There the cones have no lines from L, and each
+// generator is already the one representative of its class that a leaf's
+// key needs.
 template <class Integer>
 class Enumeration {
 public:
@@ -85,12 +93,14 @@ public:
 
     Enumeration(const std::vector<Surface>& surfaces, const Projection& onto, const std::vector<IntVector>& lineality,
                 std::size_t n, bool fan)
-        : onto_(onto), lineality_(lineality.size()), n_(n), fan_(fan) {
+        : onto_(onto), n_(n), fan_(fan) {
+        std::vector<bool> pivot(n, false);
         for (const IntVector& l : lineality) {
-            std::vector<Integer>& row = linealityRows_.emplace_back();
-            for (const mpz_class& x : l) row.push_back(narrowed<Integer>(x));
-            const auto lead = std::find_if(l.begin(), l.end(), [](const mpz_class& x) { return sgn(x) != 0; });
-            pivots_.push_back(static_cast<std::size_t>(lead - l.begin()));
+            pivot[static_cast<std::size_t>(std::find_if(l.begin(), l.end(), [](const mpz_class& x) { return sgn(x) != 0; }) -
+                                           l.begin())] = true;
+        }
+        for (std::size_t k = 0; k < n; ++k) {
+            if (!pivot[k]) kept_.push_back(k);
         }
         for (std::size_t k = 0; k < kShards; ++k) {
             vectors_[k].numbers = decltype(vectors_[k].numbers)(16, Hash{this});
@@ -100,7 +110,7 @@ public:
             std::vector<std::vector<Row<Integer>>>& cells = rows_.emplace_back();
             std::size_t most = 0;
             for (const auto& [i, j] : s.ties.pairs) {
-                cells.push_back(rowsOf<Integer>(s, i, j, fan));
+                cells.push_back(rowsOf<Integer>(s, i, j, kept_, fan));
                 most = std::max(most, cells.back().size());
             }
             capacity_ += most;
@@ -111,7 +121,7 @@ public:
     // the walk's threads.
     void run(const Walk& walk) {
         progress_ = walk.progress;
-        Cone root(fan_ ? n_ : n_ + 1, capacity_);
+        Cone root(fan_ ? kept_.size() : kept_.size() + 1, capacity_);
         if (!fan_) root.add(unitRow(), false);  // t >= 0
         std::vector<Open> all;
         for (std::size_t s = 0; s < rows_.size(); ++s) all.push_back(Open{s, allCells(s), {}});
@@ -168,10 +178,9 @@ private:
     };
 
     // A leaf's polyhedron by its points (t, x) with t > 0 (none without
-    // lifts, where the origin is the one point) and its rays, each reduced
-    // modulo the lineality space (see reduced()) and sorted: equal leaves
-    // have equal keys, and they are projected only once the leaves are all
-    // found.
+    // lifts, where the origin is the one point) and its rays, each sorted:
+    // equal leaves have equal keys, and they are projected only once the
+    // leaves are all found.
     struct Leaf {
         std::vector<std::vector<Integer>> points;
         std::vector<std::vector<Integer>> rays;
@@ -318,7 +327,7 @@ private:
     // Whether the cone holds more than a branch may end with: a point of
     // t > 0 (with lifts), or more than the lineality space (without).
     bool meets(const Cone& cone) const {
-        if (fan_) return cone.rayCount() > 0 || cone.lineCount() > lineality_;
+        if (fan_) return cone.rayCount() > 0 || cone.lineCount() > 0;
         for (std::size_t r = 0; r < cone.rayCount(); ++r) {
             if (cone.ray(r)[0] > 0) return true;
         }
@@ -332,7 +341,7 @@ private:
     }
 
     std::vector<Integer> unitRow() const {
-        std::vector<Integer> t(n_ + 1, Integer(0));
+        std::vector<Integer> t(kept_.size() + 1, Integer(0));
         t[0] = 1;
         return t;
     }
@@ -402,55 +411,32 @@ private:
     };
 
     // The leaf's polyhedron: without lifts its rays; with them, its rays
-    // of t > 0 as points and the others as rays. Each is reduced modulo L.
+    // of t > 0 as points and the others as rays.
     Leaf keyOf(const Cone& cone) const {
         Leaf key;
         for (std::size_t k = 0; k < cone.rayCount(); ++k) {
-            std::vector<Integer> v(cone.ray(k).begin(), cone.ray(k).end());
-            reduce(v);
-            const bool point = !fan_ && v[0] != 0;
-            if (point || std::any_of(v.begin(), v.end(), [](const Integer& x) { return x != 0; })) {
-                (point ? key.points : key.rays).push_back(std::move(v));
-            }
+            const std::span<const Integer> v = cone.ray(k);
+            (!fan_ && v[0] != 0 ? key.points : key.rays).emplace_back(v.begin(), v.end());
         }
-        key.points = sortedUnique(std::move(key.points));
-        key.rays = sortedUnique(std::move(key.rays));
+        std::sort(key.points.begin(), key.points.end());
+        std::sort(key.rays.begin(), key.rays.end());
         return key;
     }
 
-    // v made the one primitive multiple of its class modulo L that is 0 at
-    // L's pivots: each pivot's entry taken away by a multiple of its row of
-    // L (the other rows are 0 there), in integers. With lifts, v is (t, x)
-    // and L acts on x.
-    void reduce(std::vector<Integer>& v) const {
-        const std::size_t offset = fan_ ? 0 : 1;
-        for (std::size_t k = 0; k < linealityRows_.size(); ++k) {
-            const Integer at = v[offset + pivots_[k]];
-            if (at == 0) continue;
-            const std::vector<Integer>& l = linealityRows_[k];
-            const Integer lead = l[pivots_[k]];
-            for (std::size_t i = 0; i < v.size(); ++i) {
-                v[i] = mulSub(lead, v[i], at, i < offset ? Integer(0) : l[i - offset]);
-            }
-        }
-        makePrimitive(std::span<Integer>(v));
-    }
-
-    // A reduced vector as rationals in Q^n: a point's x / t, a ray's x.
+    // A generator as rationals in Q^n, 0 at L's pivots: a point's x / t, a ray's x.
     QVector rationalsOf(const std::vector<Integer>& v, bool point) const {
-        QVector q;
-        for (std::size_t i = fan_ ? 0 : 1; i < v.size(); ++i) {
-            mpq_class& x = q.emplace_back(mpz_class(v[i]), point ? mpz_class(v[0]) : mpz_class(1));
-            x.canonicalize();
+        QVector q(n_, 0);
+        const std::size_t offset = fan_ ? 0 : 1;
+        for (std::size_t i = 0; i < kept_.size(); ++i) {
+            q[kept_[i]] = mpq_class(mpz_class(v[offset + i]), point ? mpz_class(v[0]) : mpz_class(1));
+            q[kept_[i]].canonicalize();
         }
         return q;
     }
 
     std::vector<std::vector<std::vector<Row<Integer>>>> rows_;  // of each hypersurface's cells
-    const Projection& onto_;  // onto the complement of the lineality space
-    std::size_t lineality_;   // its dimension
-    std::vector<std::vector<Integer>> linealityRows_;  // its basis, in echelon form, each row primitive
-    std::vector<std::size_t> pivots_;                  // each row's first entry, positive
+    const Projection& onto_;        // onto the complement of the lineality space
+    std::vector<std::size_t> kept_;  // the coordinates that are not pivots of its echelon basis
     // The generators and the cones of the branches so far, which every
     // thread reads and writes: split by hash, a lock a shard, so that the
     // threads seldom wait for one another.
