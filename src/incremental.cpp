@@ -120,14 +120,14 @@ void IncrementalCone<Integer>::cutLine(std::size_t line, std::span<const Integer
 // stay unless it is an equation, and adjacent pairs across it meet on it.
 template <class Integer>
 void IncrementalCone<Integer>::cutRays(std::span<const Integer> row, bool equal) {
-    std::vector<Integer> values;
+    std::vector<Integer>& values = spare_.values;
+    std::vector<std::size_t>& below = spare_.below;  // the rays on the wrong side
+    std::vector<Integer>& keptRays = spare_.rays;
+    std::vector<std::uint64_t>& keptTight = spare_.tight;
     for (std::size_t r = 0; r < rayCount(); ++r) values.push_back(dotOf(row, ray(r)));
-    std::vector<std::size_t> below;  // the rays on the wrong side
     for (std::size_t q = 0; q < values.size(); ++q) {
         if (signOf(values[q]) < 0) below.push_back(q);
     }
-    std::vector<Integer> keptRays;
-    std::vector<std::uint64_t> keptTight;
     for (std::size_t p = 0; p < values.size(); ++p) {
         if (signOf(values[p]) <= 0) continue;
         for (const std::size_t q : below) {
@@ -148,8 +148,9 @@ void IncrementalCone<Integer>::cutRays(std::span<const Integer> row, bool equal)
         keptTight.insert(keptTight.end(), tight(r).begin(), tight(r).end());
         if (side == 0) insert(slot(keptTight, keptTight.size() / words_ - 1, words_), added_);
     }
-    rays_ = std::move(keptRays);
-    tight_ = std::move(keptTight);
+    rays_.swap(keptRays);
+    tight_.swap(keptTight);
+    spare_.clear();
     ++added_;
 }
 

@@ -11,7 +11,8 @@
 // the entries are machine words, checked: a result that does not fit
 // throws Overflow, and the caller starts again with GMP integers. Vectors
 // and sets lie in one block each, so that a copy of a cone, made for every
-// cell tested, is three allocations.
+// cell tested, is three allocations, and none when it is copied over a cone
+// of its size.
 #pragma once
 
 #include <gmpxx.h>
@@ -81,6 +82,21 @@ private:
     std::vector<Integer> lines_;  // a basis of the lineality space, d_ entries each
     std::vector<Integer> rays_;   // the extreme rays, d_ entries each
     std::vector<std::uint64_t> tight_;  // for each ray, the constraints it lies on
+    // Room for a cut's working lists, kept empty between cuts: a copy of the
+    // cone copies nothing of it, and the cone's own cuts reuse it.
+    struct Spare {
+        std::vector<Integer> values;
+        std::vector<std::size_t> below;
+        std::vector<Integer> rays;
+        std::vector<std::uint64_t> tight;
+        void clear() {
+            values.clear();
+            below.clear();
+            rays.clear();
+            tight.clear();
+        }
+    };
+    Spare spare_;
 };
 
 extern template class IncrementalCone<std::int64_t>;

@@ -129,16 +129,16 @@ public:
         tasks.push_back(Task{std::move(root), std::move(all)});
         if (walk.parts > 1) tasks = shareOf(std::move(tasks), walk);
         TaskPool<Task> pool(walk.threads);
-        found_.resize(pool.threads());
+        workers_.resize(pool.threads());
         pool.run(std::move(tasks), [&](std::size_t worker, const Task& task) {
-            visit(pool, found_[worker], task.branch, task.above);
+            visit(pool, workers_[worker], task.branch, task.above);
         });
     }
 
     // The maximal cells found, each once.
     PolyhedralComplex maximalCells() const {
         std::set<Leaf> leaves;
-        for (const std::set<Leaf>& f : found_) leaves.insert(f.begin(), f.end());
+        for (const Worker& w : workers_) leaves.insert(w.found.begin(), w.found.end());
         // Each leaf's vectors projected, each vector once.
         std::map<std::vector<Integer>, QVector> points;
         std::map<std::vector<Integer>, IntVector> rays;
@@ -199,33 +199,45 @@ private:
         return std::min_element(open.begin(), open.end(), [](const Open& a, const Open& b) { return a.cells.size() < b.cells.size(); });
     }
 
-    // The open hypersurfaces with the cut cones of the chosen one alone: the
-    // others' are cut again below, so keeping them would hold a cone per
-    // cell and hypersurface at every level of the branch.
-    static std::vector<Open> keepChosen(std::vector<Open> open) {
-        const auto chosen = chosenOf(open);
-        for (auto o = open.begin(); o != open.end(); ++o) {
-            if (o != chosen) std::vector<Cone>().swap(o->cones);
-        }
-        return open;
-    }
+    // What a thread keeps: the leaves it found, and the cones it cuts
+    // a branch's cells into, reused from branch to branch.
+    struct Worker {
+        std::set<Leaf> found;
+        std::vector<Cone> cuts;
+    };
 
     // Every leaf below a branch, given the hypersurfaces open above it.
-    void visit(TaskPool<Task>& pool, std::set<Leaf>& found, const Cone& branch, const std::vector<Open>& above) {
+    void visit(TaskPool<Task>& pool, Worker& worker, const Cone& branch, const std::vector<Open>& above) {
         if (progress_ != nullptr) progress_->branches.fetch_add(1, std::memory_order_relaxed);
-        if (std::optional<std::vector<Open>> open = opened(branch, above)) descend(pool, found, branch, *open);
+        if (std::optional<std::vector<Open>> open = opened(branch, above, worker.cuts)) {
+            descend(pool, worker, branch, *open);
+        }
     }
 
     // The hypersurfaces open at a branch, given those open above it; none
-    // when one of them has no cell that meets the branch.
-    std::optional<std::vector<Open>> opened(const Cone& branch, const std::vector<Open>& above) const {
+    // when one of them has no cell that meets the branch. Only the chosen
+    // one keeps its cells' cones: the others' are cut again below, so
+    // keeping them would hold a cone per cell and hypersurface at every
+    // level of the branch.
+    std::optional<std::vector<Open>> opened(const Cone& branch, const std::vector<Open>& above,
+                                            std::vector<Cone>& cuts) const {
         std::vector<Open> open;
         for (const Open& o : above) {
-            open.push_back(meeting(branch, o.surface, o.cells));
+            open.push_back(meeting(branch, o.surface, o.cells, cuts));
             if (open.back().cells.empty()) return std::nullopt;
             if (open.back().satisfied) open.pop_back();
         }
-        return keepChosen(std::move(open));
+        if (open.empty()) return open;
+        Open& chosen = *(open.begin() + (chosenOf(open) - open.cbegin()));
+        for (const std::size_t c : chosen.cells) chosen.cones.push_back(cutOf(branch, chosen.surface, c));
+        return open;
+    }
+
+    // The branch's cone cut by a cell's constraints.
+    Cone cutOf(const Cone& branch, std::size_t surface, std::size_t cell) const {
+        Cone cut = branch;
+        for (const Row<Integer>& row : rows_[surface][cell]) cut.add(row.entries, row.equal);
+        return cut;
     }
 
     // The hypersurfaces open above a branch below the chosen one: the others, their cells only.
@@ -241,11 +253,12 @@ private:
     // walked breadth first, the same in every part, until they hold 16
     // branches a part, of which the part takes every parts-th.
     std::vector<Task> shareOf(std::vector<Task> level, const Walk& walk) {
+        std::vector<Cone> cuts;
         for (bool grew = true; grew && level.size() < 16 * walk.parts;) {
             grew = false;
             std::vector<Task> next;
             for (Task& task : level) {
-                std::optional<std::vector<Open>> open = opened(task.branch, task.above);
+                std::optional<std::vector<Open>> open = opened(task.branch, task.above, cuts);
                 if (!open) continue;
                 if (open->empty()) {  // a leaf: it stays as it is
                     next.push_back(Task{std::move(task.branch), {}});
@@ -269,8 +282,8 @@ private:
     // passed over: the cells below a branch depend on its cone alone (every
     // hypersurface it has left holds it in one cell). While another thread
     // waits, a branch is set aside for it.
-    void descend(TaskPool<Task>& pool, std::set<Leaf>& found, const Cone& branch, const std::vector<Open>& open) {
-        if (open.empty()) return leaf(found, branch);
+    void descend(TaskPool<Task>& pool, Worker& worker, const Cone& branch, const std::vector<Open>& open) {
+        if (open.empty()) return leaf(worker.found, branch);
         if (pool.stopped()) return;
         const auto chosen = chosenOf(open);
         const std::vector<Open> above = othersThan(open, chosen);
@@ -281,7 +294,7 @@ private:
                 pool.give(Task{next, above});
                 continue;
             }
-            visit(pool, found, next, above);
+            visit(pool, worker, next, above);
         }
     }
 
@@ -290,30 +303,29 @@ private:
     // stays): every leaf below such a cell lies in the leaf below the other
     // with the same cells chosen after it, so no maximal cell is lost, and a
     // branch that lies in some cell of the hypersurface keeps just that one.
-    Open meeting(const Cone& branch, std::size_t surface, const std::vector<std::size_t>& cells) const {
+    // The cones of the cells are cut into `cuts`, whose room is reused.
+    Open meeting(const Cone& branch, std::size_t surface, const std::vector<std::size_t>& cells,
+                 std::vector<Cone>& cuts) const {
         // A cell that holds the branch holds every other cell's meeting
         // with it: the first such cell alone stays, and cuts nothing.
         for (const std::size_t c : cells) {
             if (liesIn(branch, surface, c)) return Open{surface, {c}, {}, true};
         }
-        Open all{surface, {}, {}};
+        std::vector<std::size_t> met;
         for (const std::size_t c : cells) {
-            Cone cut = branch;
+            if (cuts.size() == met.size()) cuts.push_back(branch);
+            Cone& cut = cuts[met.size()];
+            cut = branch;
             for (const Row<Integer>& row : rows_[surface][c]) cut.add(row.entries, row.equal);
-            if (!meets(cut)) continue;
-            all.cells.push_back(c);
-            all.cones.push_back(std::move(cut));
+            if (meets(cut)) met.push_back(c);
         }
         Open o{surface, {}, {}};
-        for (std::size_t i = 0; i < all.cells.size(); ++i) {
+        for (std::size_t i = 0; i < met.size(); ++i) {
             bool held = false;
-            for (std::size_t j = 0; j < all.cells.size() && !held; ++j) {
-                held = j != i && liesIn(all.cones[i], surface, all.cells[j]) &&
-                       (j < i || !liesIn(all.cones[j], surface, all.cells[i]));
+            for (std::size_t j = 0; j < met.size() && !held; ++j) {
+                held = j != i && liesIn(cuts[i], surface, met[j]) && (j < i || !liesIn(cuts[j], surface, met[i]));
             }
-            if (held) continue;
-            o.cells.push_back(all.cells[i]);
-            o.cones.push_back(std::move(all.cones[i]));
+            if (!held) o.cells.push_back(met[i]);
         }
         return o;
     }
@@ -452,7 +464,7 @@ private:
     };
     std::array<VectorShard, kShards> vectors_;
     std::array<ConeShard, kShards> cones_;
-    std::vector<std::set<Leaf>> found_;  // the leaves each thread found
+    std::vector<Worker> workers_;  // one a thread
     Walk::Progress* progress_ = nullptr;
     std::size_t capacity_ = 1;  // the most constraints on a branch: t >= 0 and one cell per hypersurface
     std::size_t n_;
