@@ -6,6 +6,7 @@ empty. Standard output is the same either way.
 
 usage: progress_check.py INITFORM
 """
+import itertools
 import os
 import pty
 import re
@@ -14,10 +15,12 @@ import subprocess
 import sys
 
 
-def cyclic(n):
-    xs = [f"x{i}" for i in range(1, n + 1)]
-    polys = ["+".join("*".join(xs[(s + j) % n] for j in range(k)) for s in range(n)) for k in range(1, n)]
-    return "Q[" + ",".join(xs) + "]{" + ",".join(polys + ["*".join(xs) + "-1"]) + "}"
+def grassmannian(n):
+    """The three-term Plucker relations of Gr(2,n): a walk of some seconds for n = 8."""
+    p = lambda a, b: f"p{a}_{b}"
+    relations = [f"{p(i, j)}*{p(k, l)}-{p(i, k)}*{p(j, l)}+{p(i, l)}*{p(j, k)}"
+                 for i, j, k, l in itertools.combinations(range(1, n + 1), 4)]
+    return "Q[" + ",".join(p(a, b) for a, b in itertools.combinations(range(1, n + 1), 2)) + "]{" + ",".join(relations) + "}"
 
 
 def on_terminal(command, doc):
@@ -41,7 +44,7 @@ def on_terminal(command, doc):
 
 def main():
     initform = sys.argv[1]
-    doc = cyclic(10).encode()
+    doc = grassmannian(8).encode()
     command = [initform, "--prevariety", "--threads", "1"]
     piped = subprocess.run(command, input=doc, capture_output=True)
     out, seen, status = on_terminal(command, doc)
