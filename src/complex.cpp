@@ -52,6 +52,7 @@ void writeEntries(Writer& w, const Vector& v) {
 // A key that holds another holds its rarest vertex or ray, so only those
 // are tried; keys are compared by the numbers of their vectors.
 PolyhedralComplex maximalOf(const std::set<CellKey>& found) {
+    constexpr std::size_t kFirstRay = SIZE_MAX / 2;  // rays are numbered from here, after every vertex
     std::map<QVector, std::size_t> vertexAt;
     std::map<IntVector, std::size_t> rayAt;
     std::vector<const CellKey*> keys;
@@ -59,7 +60,7 @@ PolyhedralComplex maximalOf(const std::set<CellKey>& found) {
     for (const CellKey& key : found) {
         std::vector<std::size_t>& m = members.emplace_back();
         for (const QVector& v : key.vertices) m.push_back(vertexAt.try_emplace(v, vertexAt.size()).first->second);
-        for (const IntVector& r : key.rays) m.push_back(rayAt.try_emplace(r, rayAt.size()).first->second + (SIZE_MAX / 2));
+        for (const IntVector& r : key.rays) m.push_back(kFirstRay + rayAt.try_emplace(r, rayAt.size()).first->second);
         std::sort(m.begin(), m.end());
         keys.push_back(&key);
     }
@@ -67,7 +68,12 @@ PolyhedralComplex maximalOf(const std::set<CellKey>& found) {
     for (std::size_t k = 0; k < members.size(); ++k) {
         for (const std::size_t m : members[k]) holding[m].push_back(k);
     }
+    // Every vector stands once: a held key's vectors are its holder's.
     PolyhedralComplex c;
+    c.vertices.resize(vertexAt.size());
+    for (auto& [v, at] : vertexAt) c.vertices[at] = v;
+    c.rays.resize(rayAt.size());
+    for (auto& [r, at] : rayAt) c.rays[at] = r;
     for (std::size_t k = 0; k < keys.size(); ++k) {
         const auto rarest = std::min_element(members[k].begin(), members[k].end(), [&](std::size_t a, std::size_t b) {
             return holding[a].size() < holding[b].size();
@@ -78,13 +84,9 @@ PolyhedralComplex maximalOf(const std::set<CellKey>& found) {
         };
         if (std::any_of(others.begin(), others.end(), holds)) continue;
         Cell& cell = c.cells.emplace_back();
-        for (const QVector& v : keys[k]->vertices) {
-            cell.vertices.push_back(c.vertices.size());
-            c.vertices.push_back(v);
-        }
-        for (const IntVector& r : keys[k]->rays) {
-            cell.rays.push_back(c.rays.size());
-            c.rays.push_back(r);
+        for (const std::size_t m : members[k]) {
+            if (m < kFirstRay) cell.vertices.push_back(m);
+            else cell.rays.push_back(m - kFirstRay);
         }
     }
     return c;
