@@ -121,6 +121,7 @@ public:
     // the walk's threads.
     void run(const Walk& walk) {
         progress_ = walk.progress;
+        conesPerShard_ = walk.remembered / kShards;
         Cone root(fan_ ? kept_.size() : kept_.size() + 1, capacity_);
         if (!fan_) root.add(unitRow(), false);  // t >= 0
         std::vector<Open> all;
@@ -366,7 +367,9 @@ private:
     // Whether no branch with this cone came before: the cone as the numbers
     // of its lines and of its rays, each sorted (equal numbers are equal
     // cones; one cone kept by other generators is seen again, which costs
-    // time, never a cell).
+    // time, never a cell). The cones remembered are a bounded cache, not
+    // the whole tree: a full shard forgets its cones and starts again, and
+    // a cone forgotten is walked again, which costs time, never a cell.
     bool firstVisit(const Cone& cone) {
         std::vector<std::uint64_t> lines;
         std::vector<std::uint64_t> rays;
@@ -378,6 +381,7 @@ private:
         lines.insert(lines.end(), rays.begin(), rays.end());
         ConeShard& shard = cones_[hashOf(std::span<const std::uint64_t>(lines)) % kShards];
         const std::lock_guard<std::mutex> lock(shard.lock);
+        if (shard.cones.size() >= conesPerShard_) shard.cones.clear();
         return shard.cones.insert(std::move(lines)).second;
     }
 
@@ -465,6 +469,7 @@ private:
     std::array<VectorShard, kShards> vectors_;
     std::array<ConeShard, kShards> cones_;
     std::vector<Worker> workers_;  // one a thread
+    std::size_t conesPerShard_ = 0;  // the walk's cones remembered, shared out among the shards
     Walk::Progress* progress_ = nullptr;
     std::size_t capacity_ = 1;  // the most constraints on a branch: t >= 0 and one cell per hypersurface
     std::size_t n_;

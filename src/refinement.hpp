@@ -20,6 +20,9 @@ struct Walk {
     std::size_t threads = 1;
     std::size_t part = 1;
     std::size_t parts = 1;
+    // The most cones the walk remembers, to pass over a branch it walked
+    // before: memory stays bounded however large the tree.
+    std::size_t remembered = std::size_t{1} << 21;
     // Where the walk counts its branches and the cells it finds, for a
     // progress report (read by another thread while it runs).
     struct Progress {

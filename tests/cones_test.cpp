@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "complex.hpp"
 #include "incremental.hpp"
+#include "refinement.hpp"
 
 namespace initform {
 namespace {
@@ -94,6 +97,69 @@ TEST(IncrementalCone, SaysWhenMachineWordsOverflow) {
     for (const auto& row : rows) {
         EXPECT_THROW(generatorsOf<std::int64_t>(3, row.constraints), Overflow) << row.name;
         EXPECT_EQ(generatorsOf<mpz_class>(3, row.constraints), row.generators) << row.name;
+    }
+}
+
+// The terms of polynomials given by their exponents (all lifts 0) or, with
+// lifts, by (lift, exponent...) rows.
+std::vector<std::vector<TropicalTerm>> termsOf(const std::vector<std::vector<std::vector<long>>>& polys, bool lifted) {
+    std::vector<std::vector<TropicalTerm>> out;
+    for (const auto& p : polys) {
+        std::vector<TropicalTerm>& terms = out.emplace_back();
+        for (const auto& t : p) {
+            TropicalTerm& term = terms.emplace_back();
+            term.lift = lifted ? t[0] : 0;
+            for (std::size_t k = lifted ? 1 : 0; k < t.size(); ++k) term.exponent.emplace_back(t[k]);
+        }
+    }
+    return out;
+}
+
+std::string blockOf(const PolyhedralComplex& c) {
+    std::ostringstream text;
+    {
+        Writer w(text);
+        writeComplex(w, c);
+        w.flush();
+    }
+    return text.str();
+}
+
+TEST(Prevariety, TheSameWhateverTheWalkRemembers) {
+    // Each row: a system whose walk meets cones it met before. However few
+    // cones the walk remembers, and on however many threads, the cells are
+    // the same.
+    const struct {
+        const char* name;
+        std::size_t n;
+        bool lifted;
+        std::vector<std::vector<std::vector<long>>> polys;
+    } rows[] = {
+        {"cyclic 4", 4, false,
+         {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}},
+          {{1, 1, 0, 0}, {0, 1, 1, 0}, {0, 0, 1, 1}, {1, 0, 0, 1}},
+          {{1, 1, 1, 0}, {0, 1, 1, 1}, {1, 0, 1, 1}, {1, 1, 0, 1}},
+          {{1, 1, 1, 1}, {0, 0, 0, 0}}}},
+        {"G(2,5) as three relations", 10, false,
+         {{{1, 0, 0, 0, 0, 0, 0, 1, 0, 0}, {0, 1, 0, 0, 0, 1, 0, 0, 0, 0}, {0, 0, 1, 0, 1, 0, 0, 0, 0, 0}},
+          {{1, 0, 0, 0, 0, 0, 0, 0, 1, 0}, {0, 1, 0, 0, 0, 0, 1, 0, 0, 0}, {0, 0, 0, 1, 1, 0, 0, 0, 0, 0}},
+          {{0, 1, 0, 0, 0, 0, 0, 0, 0, 1}, {0, 0, 1, 0, 0, 0, 1, 0, 0, 0}, {0, 0, 0, 1, 0, 1, 0, 0, 0, 0}}}},
+        {"lifted conics", 2, true,
+         {{{0, 0, 0}, {1, 1, 0}, {0, 0, 1}, {2, 2, 0}, {1, 1, 1}, {0, 0, 2}},
+          {{3, 0, 0}, {0, 1, 0}, {1, 0, 1}, {0, 2, 0}, {2, 1, 1}, {0, 0, 2}}}},
+    };
+    for (const auto& row : rows) {
+        const std::vector<std::vector<TropicalTerm>> polys = termsOf(row.polys, row.lifted);
+        const std::string whole = blockOf(prevariety(polys, row.n));
+        EXPECT_NE(whole, "empty\n") << row.name;
+        for (const std::size_t remembered : {0, 1, 64, 100}) {
+            for (const std::size_t threads : {1, 3}) {
+                Walk walk;
+                walk.remembered = remembered;
+                walk.threads = threads;
+                EXPECT_EQ(blockOf(prevariety(polys, row.n, walk)), whole) << row.name << ", " << remembered << " cones";
+            }
+        }
     }
 }
 
