@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <unordered_map>
 #include <string>
 
 namespace initform {
@@ -49,24 +50,40 @@ void writeEntries(Writer& w, const Vector& v) {
 
 }  // namespace
 
-// A key that holds another holds its rarest vertex or ray, so only those
-// are tried; keys are compared by the numbers of their vectors.
+std::vector<std::size_t> maximalLists(const std::vector<std::vector<std::size_t>>& lists) {
+    std::unordered_map<std::size_t, std::vector<std::size_t>> holding;
+    for (std::size_t k = 0; k < lists.size(); ++k) {
+        for (const std::size_t m : lists[k]) holding[m].push_back(k);
+    }
+    std::vector<std::size_t> maximal;
+    for (std::size_t k = 0; k < lists.size(); ++k) {
+        const std::vector<std::size_t>& list = lists[k];
+        // A list that holds this one holds its rarest number (the empty list
+        // is held by any other).
+        const auto rarest = std::min_element(list.begin(), list.end(), [&](std::size_t a, std::size_t b) {
+            return holding[a].size() < holding[b].size();
+        });
+        const auto holds = [&](std::size_t o) {
+            return o != k && std::includes(lists[o].begin(), lists[o].end(), list.begin(), list.end());
+        };
+        const bool held = rarest == list.end() ? lists.size() > 1
+                                               : std::any_of(holding[*rarest].begin(), holding[*rarest].end(), holds);
+        if (!held) maximal.push_back(k);
+    }
+    return maximal;
+}
+
+// Keys are compared by the numbers of their vectors, vertices first.
 PolyhedralComplex maximalOf(const std::set<CellKey>& found) {
     constexpr std::size_t kFirstRay = SIZE_MAX / 2;  // rays are numbered from here, after every vertex
     std::map<QVector, std::size_t> vertexAt;
     std::map<IntVector, std::size_t> rayAt;
-    std::vector<const CellKey*> keys;
     std::vector<std::vector<std::size_t>> members;  // each key's vertices and rays, numbered together
     for (const CellKey& key : found) {
         std::vector<std::size_t>& m = members.emplace_back();
         for (const QVector& v : key.vertices) m.push_back(vertexAt.try_emplace(v, vertexAt.size()).first->second);
         for (const IntVector& r : key.rays) m.push_back(kFirstRay + rayAt.try_emplace(r, rayAt.size()).first->second);
         std::sort(m.begin(), m.end());
-        keys.push_back(&key);
-    }
-    std::map<std::size_t, std::vector<std::size_t>> holding;
-    for (std::size_t k = 0; k < members.size(); ++k) {
-        for (const std::size_t m : members[k]) holding[m].push_back(k);
     }
     // Every vector stands once: a held key's vectors are its holder's.
     PolyhedralComplex c;
@@ -74,15 +91,7 @@ PolyhedralComplex maximalOf(const std::set<CellKey>& found) {
     for (auto& [v, at] : vertexAt) c.vertices[at] = v;
     c.rays.resize(rayAt.size());
     for (auto& [r, at] : rayAt) c.rays[at] = r;
-    for (std::size_t k = 0; k < keys.size(); ++k) {
-        const auto rarest = std::min_element(members[k].begin(), members[k].end(), [&](std::size_t a, std::size_t b) {
-            return holding[a].size() < holding[b].size();
-        });
-        const std::vector<std::size_t>& others = holding[*rarest];
-        const auto holds = [&](std::size_t o) {
-            return o != k && std::includes(members[o].begin(), members[o].end(), members[k].begin(), members[k].end());
-        };
-        if (std::any_of(others.begin(), others.end(), holds)) continue;
+    for (const std::size_t k : maximalLists(members)) {
         Cell& cell = c.cells.emplace_back();
         for (const std::size_t m : members[k]) {
             if (m < kFirstRay) cell.vertices.push_back(m);

@@ -50,6 +50,10 @@ struct CellKey {
 // dimension and lineality left to the caller).
 PolyhedralComplex maximalOf(const std::set<CellKey>& found);
 
+// The positions of the lists, each sorted and no two equal, that no other
+// list holds: of cells given by the numbers of their vectors, the maximal.
+std::vector<std::size_t> maximalLists(const std::vector<std::vector<std::size_t>>& lists);
+
 // Writes "(a,b,c)", each entry an integer or p/q in lowest terms.
 void writeVector(Writer& w, const IntVector& v);
 void writeVector(Writer& w, const QVector& v);

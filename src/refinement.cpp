@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <map>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -36,13 +35,6 @@ struct Row {
     std::vector<Integer> entries;
     bool equal;
 };
-
-template <class V>
-std::vector<V> sortedUnique(std::vector<V> v) {
-    std::sort(v.begin(), v.end());
-    v.erase(std::unique(v.begin(), v.end()), v.end());
-    return v;
-}
 
 // A polynomial of the list: its terms, and its maximal cells as ties.
 struct Surface {
@@ -136,34 +128,34 @@ public:
         });
     }
 
-    // The maximal cells found, each once.
+    // The maximal cells found, each once: the leaves that no other holds,
+    // their generators projected once each.
     PolyhedralComplex maximalCells() const {
-        std::set<Leaf> leaves;
-        for (const Worker& w : workers_) leaves.insert(w.found.begin(), w.found.end());
-        // Each leaf's vectors projected, each vector once.
-        std::map<std::vector<Integer>, QVector> points;
-        std::map<std::vector<Integer>, IntVector> rays;
-        std::set<CellKey> found;
-        for (const Leaf& leaf : leaves) {
-            CellKey key;
-            if (fan_) key.vertices.emplace_back(n_, 0);
-            for (const std::vector<Integer>& p : leaf.points) {
-                auto [at, fresh] = points.try_emplace(p);
-                if (fresh) at->second = onto_(rationalsOf(p, true));
-                key.vertices.push_back(at->second);
+        std::set<Leaf> found;
+        for (const Worker& w : workers_) found.insert(w.found.begin(), w.found.end());
+        const std::vector<Leaf> leaves(found.begin(), found.end());
+        std::unordered_map<std::uint64_t, const std::vector<Integer>*> generator;
+        for (const VectorShard& shard : vectors_) {
+            for (const auto& [v, number] : shard.numbers) generator.emplace(number, &v);
+        }
+        PolyhedralComplex c;
+        if (fan_) c.vertices.emplace_back(n_, 0);  // the origin, in every cell of a fan
+        std::unordered_map<std::uint64_t, std::size_t> at;  // a generator's place in c.vertices or c.rays
+        for (const std::size_t k : maximalLists(leaves)) {
+            Cell& cell = c.cells.emplace_back();
+            if (fan_) cell.vertices.push_back(0);
+            for (const std::uint64_t number : leaves[k]) {
+                const std::vector<Integer>& v = *generator.at(number);
+                const bool point = !fan_ && v[0] != 0;
+                auto [place, fresh] = at.try_emplace(number, point ? c.vertices.size() : c.rays.size());
+                if (fresh && point) c.vertices.push_back(onto_(rationalsOf(v, true)));
+                if (fresh && !point) c.rays.push_back(*projectedRay(rationalsOf(v, false), onto_));
+                (point ? cell.vertices : cell.rays).push_back(place->second);
             }
-            for (const std::vector<Integer>& r : leaf.rays) {
-                auto [at, fresh] = rays.try_emplace(r);
-                if (fresh) at->second = *projectedRay(rationalsOf(r, false), onto_);
-                key.rays.push_back(at->second);
-            }
-            key.vertices = sortedUnique(std::move(key.vertices));
-            key.rays = sortedUnique(std::move(key.rays));
-            found.insert(std::move(key));
         }
         // A fan whose every branch ended at L: L is the one cell.
-        if (fan_ && found.empty()) found.insert(CellKey{{QVector(n_, 0)}, {}});
-        return maximalOf(found);
+        if (fan_ && c.cells.empty()) c.cells.push_back(Cell{{0}, {}, {}});
+        return c;
     }
 
 private:
@@ -178,15 +170,11 @@ private:
         bool satisfied = false;
     };
 
-    // A leaf's polyhedron by its points (t, x) with t > 0 (none without
-    // lifts, where the origin is the one point) and its rays, each sorted:
-    // equal leaves have equal keys, and they are projected only once the
-    // leaves are all found.
-    struct Leaf {
-        std::vector<std::vector<Integer>> points;
-        std::vector<std::vector<Integer>> rays;
-        auto operator<=>(const Leaf&) const = default;
-    };
+    // A leaf's polyhedron by the numbers of its cone's rays (see
+    // numberOf), sorted: with lifts, those of t > 0 its points and the
+    // others its rays; without, its rays. Equal leaves have equal keys, and
+    // they are projected only once the maximal ones are known.
+    using Leaf = std::vector<std::size_t>;
 
     // A branch to walk, and the hypersurfaces open above it with their
     // cells that met the branch above (no cones).
@@ -360,7 +348,7 @@ private:
     }
 
     // A leaf's cell (several branches may end in one cell: their keys are one).
-    void leaf(std::set<Leaf>& found, const Cone& cone) const {
+    void leaf(std::set<Leaf>& found, const Cone& cone) {
         if (found.insert(keyOf(cone)).second && progress_ != nullptr) progress_->cells.fetch_add(1, std::memory_order_relaxed);
     }
 
@@ -426,16 +414,10 @@ private:
         std::size_t operator()(const std::vector<T>& v) const { return owner->hashOf(std::span<const T>(v)); }
     };
 
-    // The leaf's polyhedron: without lifts its rays; with them, its rays
-    // of t > 0 as points and the others as rays.
-    Leaf keyOf(const Cone& cone) const {
+    Leaf keyOf(const Cone& cone) {
         Leaf key;
-        for (std::size_t k = 0; k < cone.rayCount(); ++k) {
-            const std::span<const Integer> v = cone.ray(k);
-            (!fan_ && v[0] != 0 ? key.points : key.rays).emplace_back(v.begin(), v.end());
-        }
-        std::sort(key.points.begin(), key.points.end());
-        std::sort(key.rays.begin(), key.rays.end());
+        for (std::size_t k = 0; k < cone.rayCount(); ++k) key.push_back(numberOf(cone.ray(k)));
+        std::sort(key.begin(), key.end());
         return key;
     }
 
