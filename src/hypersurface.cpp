@@ -169,7 +169,8 @@ Ties tiesOf(const std::vector<TropicalTerm>& terms, const Span& span) {
     return t;
 }
 
-PolyhedralComplex hypersurface(const std::vector<TropicalTerm>& terms, std::size_t n) {
+PolyhedralComplex hypersurface(const std::vector<TropicalTerm>& terms, std::size_t n,
+                               std::vector<std::pair<std::size_t, std::size_t>>* duals) {
     if (terms.empty()) return wholeSpace(n);  // 0
     PolyhedralComplex c;
     if (terms.size() < 2) return c;  // a monomial or a constant: empty
@@ -202,6 +203,7 @@ PolyhedralComplex hypersurface(const std::vector<TropicalTerm>& terms, std::size
             if (placed != kNone) (k < points ? cell.vertices : cell.rays).push_back(placed);
         });
         cell.multiplicity = latticeLength(terms[i].exponent, terms[j].exponent);
+        if (duals != nullptr) duals->emplace_back(i, j);
     }
     return c;
 }

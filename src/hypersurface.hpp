@@ -41,8 +41,10 @@ struct Ties {
 Ties tiesOf(const std::vector<TropicalTerm>& terms, const Span& span);
 
 // The hypersurface of distinct terms in Q^n, as printed (for no terms, 0,
-// the whole space).
-PolyhedralComplex hypersurface(const std::vector<TropicalTerm>& terms, std::size_t n);
+// the whole space). Where `duals` is given, it gets the pair of terms that
+// tie on each cell, in the cells' order.
+PolyhedralComplex hypersurface(const std::vector<TropicalTerm>& terms, std::size_t n,
+                               std::vector<std::pair<std::size_t, std::size_t>>* duals = nullptr);
 
 // The whole space Q^n as a complex: the set of a polynomial that is 0.
 PolyhedralComplex wholeSpace(std::size_t n);

@@ -11,7 +11,7 @@ bool isSwitch(std::string_view arg) {
     static constexpr std::string_view kSwitches[] = {"--reduce", "--ring",   "--exact",     "--max",     "--min",
                                                      "--lenient", "--toward", "--valuation", "--weights", "--cone",
                                                      "--help",    "--version", "--tropical", "--prevariety",
-                                                     "--threads", "--part",   "--merge"};
+                                                     "--threads", "--part",   "--merge",      "--svg"};
     return std::find(std::begin(kSwitches), std::end(kSwitches), arg) != std::end(kSwitches);
 }
 
@@ -67,6 +67,7 @@ Options parseOptions(std::span<const std::string_view> args) {
         o.largest = o.largest || a == "--max";
         o.smallest = o.smallest || a == "--min";
         o.lenient = o.lenient || a == "--lenient";
+        o.svg = o.svg || a == "--svg";
         o.tropicalLater = o.tropicalLater || a == "--tropical";
         o.prevarietyLater = o.prevarietyLater || a == "--prevariety";
         o.coneLater = o.coneLater || a == "--cone";

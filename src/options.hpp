@@ -36,6 +36,7 @@ struct Options {
     bool largest = false;   // --max
     bool smallest = false;  // --min
     bool lenient = false;   // --lenient
+    bool svg = false;       // --svg: a picture of the plane curves
     // The first-argument actions named again after the first argument, where
     // they clash with it.
     bool tropicalLater = false;

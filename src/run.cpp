@@ -60,20 +60,27 @@ std::string actionClash(const Options& o) {
     return named.size() >= 2 ? std::string(named[0]) + " and " + named[1] : std::string();
 }
 
+// The action asked for, as a clash names it.
+std::string actionName(const Options& o) {
+    for (const Named& a : kActions) {
+        if (o.action == a.action) return a.name;
+    }
+    return "a weight vector";
+}
+
 // The switches that cannot go together, if any are given together.
 std::string clashOf(const Options& o) {
     using Action = Options::Action;
     if (o.largest && o.smallest) return "--max and --min";
     if (std::string actions = actionClash(o); !actions.empty()) return actions;
-    // The switches of the prevariety's walk go with nothing else.
-    for (const auto& [given, name] : {std::pair{o.threads.given, "--threads"}, std::pair{o.part.given, "--part"}}) {
-        if (!given || o.action == Action::Prevariety) continue;
-        for (const Named& a : kActions) {
-            if (o.action == a.action) return std::string(a.name) + " and " + name;
-        }
-        return std::string("a weight vector and ") + name;
-    }
+    // The switches of the prevariety's walk go with nothing else, and a
+    // picture is of the tropical sets alone.
     const bool tropical = o.action == Action::Tropical || o.action == Action::Prevariety;
+    for (const auto& [given, name] : {std::pair{o.threads.given && o.action != Action::Prevariety, "--threads"},
+                                      std::pair{o.part.given && o.action != Action::Prevariety, "--part"},
+                                      std::pair{o.svg && !tropical, "--svg"}}) {
+        if (given) return actionName(o) + " and " + name;
+    }
     if (tropical && o.toward) return o.action == Action::Tropical ? "--tropical and --toward" : "--prevariety and --toward";
     if (o.action == Action::Cone && o.toward) return "--cone and --toward";
     if (o.action == Action::WeightsFile && o.toward) return "--weights and --toward";

@@ -14,6 +14,7 @@
 #include "complex.hpp"
 #include "exact.hpp"
 #include "hypersurface.hpp"
+#include "picture.hpp"
 #include "reader.hpp"
 #include "refinement.hpp"
 #include "valued.hpp"
@@ -60,8 +61,9 @@ public:
         return true;
     }
 
-    // The number of the polynomial read last, from 1.
+    // The number of the polynomial read last, from 1, and its text.
     std::size_t count() const { return count_; }
+    std::string_view text() const { return texts_.piece(); }
     std::size_t variables() const { return n_; }
 
 private:
@@ -135,6 +137,58 @@ PolyhedralComplex reported(Diagnostics& diag, const Walk& walk, const Work& work
     }
 }
 
+// What --svg can draw: 2 variables, or 3 when every polynomial is
+// homogeneous; BadInput otherwise.
+void checkPlane(const std::vector<std::vector<TropicalTerm>>& polynomials, std::size_t n) {
+    const std::string can = "--svg draws curves in 2 variables, or in 3 when every polynomial is homogeneous; ";
+    if (n != 2 && n != 3) throw BadInput(can + "the ring has " + std::to_string(n));
+    for (std::size_t k = 0; k < polynomials.size() && n == 3; ++k) {
+        const auto degree = [](const TropicalTerm& t) { return mpz_class(t.exponent[0] + t.exponent[1] + t.exponent[2]); };
+        for (const TropicalTerm& t : polynomials[k]) {
+            if (degree(t) != degree(polynomials[k][0])) throw BadInput(can + "polynomial " + std::to_string(k + 1) + " is not");
+        }
+    }
+}
+
+// The picture's heading: the mode, its rule and valuation, and the chart.
+std::string headingOf(const Options& o, const Reading& r, const Document& d) {
+    std::string h = o.action == Options::Action::Prevariety ? "tropical prevariety" : "tropical curves";
+    h += r.negated ? ", max convention" : ", min convention";
+    if (r.prime != nullptr) h += ", " + r.prime->value.get_str() + "-adic valuation";
+    if (d.vars.names.size() == 3) h += ", in the chart w(" + std::string(d.vars.names[0]) + ") = 0";
+    return h;
+}
+
+// The picture of the polynomials' curves, and of their prevariety when it is given.
+std::string pictureOf(const Options& o, const Reading& r, const Document& d,
+                      const std::vector<std::vector<TropicalTerm>>& polynomials, const std::vector<std::string>& texts,
+                      std::optional<PolyhedralComplex> prevariety) {
+    PlaneDrawing p;
+    p.n = d.vars.names.size();
+    for (const auto& name : d.vars.names) p.names.emplace_back(name);
+    p.heading = headingOf(o, r, d);
+    for (std::size_t k = 0; k < polynomials.size(); ++k) {
+        PlaneDrawing::Curve& c = p.curves.emplace_back();
+        c.text = texts[k];
+        c.cells = hypersurface(polynomials[k], p.n, &c.duals);
+        for (const TropicalTerm& t : polynomials[k]) {
+            // The exponents as written: the largest degree negated them.
+            const mpz_class sign = r.negated ? -1 : 1;
+            c.support.emplace_back(sign * t.exponent[p.n - 2], sign * t.exponent[p.n - 1]);
+        }
+    }
+    p.prevariety = std::move(prevariety);
+    return svgOf(p);
+}
+
+// Reads every polynomial of the document, and their texts.
+void readAll(TermReader& reader, std::vector<std::vector<TropicalTerm>>& polynomials, std::vector<std::string>& texts) {
+    for (std::vector<TropicalTerm> terms; reader.next(terms);) {
+        polynomials.push_back(std::move(terms));
+        texts.emplace_back(reader.text());
+    }
+}
+
 }  // namespace
 
 int answerTropical(const Options& o, const std::optional<Prime>& prime, const InputSource& in, Diagnostics& diag) {
@@ -144,6 +198,15 @@ int answerTropical(const Options& o, const std::optional<Prime>& prime, const In
     TermReader reader(*d, r);
     std::vector<TropicalTerm> terms;
     try {
+        if (o.svg) {
+            std::vector<std::vector<TropicalTerm>> polynomials;
+            std::vector<std::string> texts;
+            readAll(reader, polynomials, texts);
+            checkPlane(polynomials, reader.variables());
+            diag.out.put(pictureOf(o, r, *d, polynomials, texts, std::nullopt));
+            diag.out.flush();
+            return diag.out.ok() ? 0 : 1;
+        }
         while (reader.next(terms)) {
             diag.out.put("polynomial ");
             diag.out.put(std::to_string(reader.count()));
@@ -166,13 +229,20 @@ int answerPrevariety(const Options& o, const std::optional<Prime>& prime, const 
     if (!d) return 1;
     TermReader reader(*d, r);
     std::vector<std::vector<TropicalTerm>> polynomials;
+    std::vector<std::string> texts;
     try {
-        for (std::vector<TropicalTerm> terms; reader.next(terms);) polynomials.push_back(std::move(terms));
+        readAll(reader, polynomials, texts);
+        if (o.svg) checkPlane(polynomials, reader.variables());
     } catch (const BadInput& error) {
         diag.badInput(error);
         return 1;
     }
-    writeComplex(diag.out, reported(diag, walk, [&](const Walk& w) { return prevariety(polynomials, reader.variables(), w); }));
+    PolyhedralComplex c = reported(diag, walk, [&](const Walk& w) { return prevariety(polynomials, reader.variables(), w); });
+    if (o.svg) {
+        diag.out.put(pictureOf(o, r, *d, polynomials, texts, std::move(c)));
+    } else {
+        writeComplex(diag.out, c);
+    }
     diag.out.flush();
     return diag.out.ok() ? 0 : 1;
 }
