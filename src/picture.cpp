@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string_view>
+#include <tuple>
 
 namespace initform {
 
@@ -82,6 +83,7 @@ std::vector<Shape> shapesOf(const PolyhedralComplex& c) {
         } else if (cell.vertices.size() >= 2) {
             s.kind = Shape::Kind::Segment;
             s.other = inPlane(c.vertices[cell.vertices[1]]);
+            if (s.other < s.at) std::swap(s.at, s.other);
         } else if (!lines.empty()) {
             s.kind = Shape::Kind::Line;
             s.dir = toPt(lines[0]);
@@ -95,6 +97,10 @@ std::vector<Shape> shapesOf(const PolyhedralComplex& c) {
             shapes.push_back(Shape{Shape::Kind::Ray, shapes.back().at, {}, toPt(inPlaneInt(c.rays[cell.rays[r]])), {}});
         }
     }
+    // In an order of their own: the complex's may differ from run to run
+    // (a prevariety's, with the walk's threads), the picture's bytes may not.
+    const auto key = [](const Shape& s) { return std::tie(s.kind, s.at, s.other, s.dir.x, s.dir.y); };
+    std::sort(shapes.begin(), shapes.end(), [&](const Shape& a, const Shape& b) { return key(a) < key(b); });
     return shapes;
 }
 

@@ -227,7 +227,10 @@ def map_check(initform):
         # The prevariety of the same document, over its curves.
         if len(answer) > 1:
             both = blocks(run(initform, ["--prevariety"] + switches, doc))[0]
-            svg = ET.fromstring(run(initform, ["--prevariety", "--svg"] + switches, doc))
+            text = run(initform, ["--prevariety", "--svg", "--threads", "1"] + switches, doc)
+            if run(initform, ["--prevariety", "--svg", "--threads", "3"] + switches, doc) != text:
+                faults.append(f"document {trial}: the prevariety's picture differs with three threads")
+            svg = ET.fromstring(text)
             plot = svg.find(".//s:svg[@id='curves']", NS)
             tol = float(plot.get("viewBox").split()[2]) / float(plot.get("width"))
             group = plot.find("s:g[@id='prevariety']", NS)
