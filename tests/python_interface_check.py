@@ -79,6 +79,70 @@ def check_hostile(initform, check, sympy):
     shutil.rmtree(scratch, ignore_errors=True)
 
 
+def block_of(binary, args, document):
+    """The binary's own block lines for a document, without the interface."""
+    out = subprocess.run([binary] + args, input=document.encode(), capture_output=True, check=True).stdout.decode()
+    return out.splitlines()
+
+
+def as_block(t):
+    """A TropicalSet written back as the lines of its block."""
+    if t.empty:
+        return ["empty"]
+    vec = lambda v: "(" + ",".join(str(x) for x in v) + ")"
+    lines = [f"dimension {t.dimension}"] + [f"lineality {vec(v)}" for v in t.lineality]
+    lines += [f"vertex {vec(v)}" for v in t.vertices] + [f"ray {vec(v)}" for v in t.rays]
+    for cell, m in zip(t.cells, t.multiplicities):
+        lines.append("cell " + " ".join(str(k + 1) for k in cell) + ("" if m is None else f" multiplicity {m}"))
+    return lines
+
+
+def check_tropical(initform, binary, check, sympy):
+    """The tropical calls: the README's three examples as objects, random
+    lists in 3 variables as the binary's blocks, and hostile rows."""
+    line = initform.tropical_hypersurfaces(["x+y+1"])[0]
+    check("a tropical line", (line.vertices, line.rays, line.cells, line.multiplicities) ==
+          (((0, 0),), ((-1, 0), (0, -1), (1, 1)), ((0, 1), (0, 2), (0, 3)), (1, 1, 1)))
+    conic = initform.tropical_hypersurfaces(["x^2+y^2+2*x+2*y+4"], valuation=2, rule="min")[0]
+    check("a conic at P = 2", (conic.vertices, conic.multiplicities) == (((1, 1),), (2, 2, 2)))
+    cyclic4 = initform.prevariety(["a+b+c+d", "a*b+b*c+c*d+d*a", "a*b*c+b*c*d+c*d*a+d*a*b", "a*b*c*d-1"])
+    check("cyclic 4's prevariety", (cyclic4.dimension, cyclic4.rays, cyclic4.cells) ==
+          (1, ((-1, 1, -1, 1), (1, -1, 1, -1)), ((0, 1), (0, 2))))
+    check("a monomial's hypersurface is empty", initform.tropical_hypersurfaces(["x*y"])[0].empty)
+    check("a plane set draws itself", "<svg" in line._repr_svg_() and cyclic4._repr_svg_() is None)
+    r = random.Random(42)
+    for trial in range(12):
+        polys = ["+".join(f"{r.randint(-5, 5) or 1}*x^{r.randint(0, 3)}*y^{r.randint(0, 3)}*z^{r.randint(0, 3)}"
+                          for _ in range(r.randint(2, 4))) for _ in range(r.randint(1, 3))]
+        rule, valuation = r.choice(["max", "min"]), r.choice([None, 2, 3])
+        args = ["--" + rule] + ([] if valuation is None else ["--valuation", str(valuation)])
+        document = "Q[x,y,z]{" + ",".join(polys) + "}"
+        lines = block_of(binary, ["--tropical"] + args, document)
+        sets = initform.tropical_hypersurfaces(polys, "xyz", rule=rule, valuation=valuation)
+        check(f"hypersurfaces of {polys}", sum((["polynomial " + str(k + 1)] + as_block(t) for k, t in enumerate(sets)),
+                                               []) == lines)
+        both = initform.prevariety(polys, "xyz", rule=rule, valuation=valuation)
+        check(f"prevariety of {polys}", as_block(both) == block_of(binary, ["--prevariety"] + args, document))
+    if sympy is not None:
+        # SymPy polynomials over symbols out of alphabetical order come back in the caller's coordinates.
+        b, a = sympy.symbols("b a")
+        t = initform.tropical_hypersurfaces([a + b ** 2 + 1], gens=[b, a])[0]
+        check("SymPy's coordinates", t.rays == ((-1, 0), (0, -1), (1, 2)) and t.multiplicities == (1, 2, 1))
+        keyword = sympy.Symbol("lambda")
+        check("a variable named like a keyword",
+              initform.prevariety([keyword + 1, keyword + b], gens=[keyword, b]).vertices == ((0, 0),))
+    for name, call in [("a tropical rule typo", lambda: initform.prevariety(["x+y"], rule="largest")),
+                       ("the classic rule in a tropical call", lambda: initform.tropical_hypersurfaces(["x+y"], rule="classic")),
+                       ("a valuation that is not prime", lambda: initform.tropical_hypersurfaces(["x+2"], valuation=4)),
+                       ("a valuation that is code", lambda: initform.prevariety(["x+2"], valuation="2; rm -rf /")),
+                       ("a text that would run code", lambda: initform.prevariety(["__import__('os').system('x')"]))]:
+        try:
+            call()
+            check(name, False)
+        except ValueError:
+            check(name, True)
+
+
 def main():
     binary, data = sys.argv[1], sys.argv[2]
     os.environ["INITFORM"] = binary
@@ -151,6 +215,7 @@ def main():
     except initform.InputError as e:
         check("session error", "Dimension" in str(e))
     check_hostile(initform, check, sympy)
+    check_tropical(initform, binary, check, sympy)
     # An offline install, without build isolation.
     import importlib.util
     if not importlib.util.find_spec("pip") or not importlib.util.find_spec("wheel"):

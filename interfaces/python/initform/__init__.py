@@ -6,6 +6,8 @@ the initform filter from Python.
     ['y^2+x^2']
     >>> initform.initial_forms(["x^2+y^2+2*x+2*y"], [-1, -1], valuation=2, rule="max")
     ['y+y^2+x+x^2']
+    >>> initform.tropical_hypersurfaces(["x+y+1"])[0].rays
+    ((-1, 0), (0, -1), (1, 1))
 
 Polynomials are strings, as any computer algebra system prints them
 (white space, ** and fractions are fine), or SymPy expressions; the
@@ -27,10 +29,12 @@ import shutil
 import subprocess
 import weakref
 
-__all__ = ["InputError", "Session", "Cone", "initial_forms", "groebner_cone", "next_weight", "read_document"]
+__all__ = ["InputError", "Session", "Cone", "TropicalSet", "initial_forms", "groebner_cone", "next_weight",
+           "tropical_hypersurfaces", "prevariety", "read_document"]
 
 RULES = {"max": ["--max"], "min": ["--min"], "classic": []}
 CONE_RULES = {"max": [], "min": ["--min"]}
+TROPICAL_RULES = {"max": ["--max"], "min": ["--min"]}
 _NUMBER = re.compile(r"-?[0-9]+(/[0-9]+)?")
 
 
@@ -199,15 +203,20 @@ def _rule(rule, rules=RULES):
     return rules[rule]
 
 
+def _valuation(valuation):
+    """The switches of a valuation: none, or a prime P (initform says when
+    P is not prime)."""
+    if valuation is None:
+        return []
+    if isinstance(valuation, str) and re.fullmatch("[0-9]+", valuation):
+        valuation = int(valuation)
+    if isinstance(valuation, bool) or not isinstance(valuation, int) or valuation < 2:
+        raise ValueError(f"valuation must be a prime, not {valuation!r}")
+    return ["--valuation", str(valuation)]
+
+
 def _switches(rule, valuation):
-    switches = ["--exact", "--lenient"] + _rule(rule)
-    if valuation is not None:
-        if isinstance(valuation, str) and re.fullmatch("[0-9]+", valuation):
-            valuation = int(valuation)
-        if isinstance(valuation, bool) or not isinstance(valuation, int) or valuation < 2:
-            raise ValueError(f"valuation must be a prime, not {valuation!r}")
-        switches += ["--valuation", str(valuation)]
-    return switches
+    return ["--exact", "--lenient"] + _rule(rule) + _valuation(valuation)
 
 
 def initial_forms(polys, weights, gens=None, rule="max", valuation=None):
@@ -344,3 +353,92 @@ def next_weight(polys, w, target, gens=None, rule="max", order=None):
     the target itself, as given, when the whole segment stays in the cone."""
     args = [_weights(w), "--toward", _weights(target), "--lenient"] + _rule(rule, CONE_RULES)
     return _vector(_run(args, _Basis(polys, gens, order).document))
+
+
+@dataclasses.dataclass(frozen=True)
+class TropicalSet:
+    """A tropical hypersurface or prevariety, as initform's block says it:
+    its dimension (the lineality space's included), a basis of its
+    lineality space (tuples of ints), its vertices (tuples of Fractions)
+    and rays (tuples of ints) after projection onto the complement of that
+    space, its maximal cells (each a tuple of 0-based positions in
+    vertices + rays, vertices first) and each cell's multiplicity (an int,
+    or None where a cell has none: a prevariety's, and the whole space of a
+    polynomial that is 0). An empty set has empty = True and nothing else.
+    In Jupyter a set of the plane (2 variables, or 3 homogeneous) draws
+    itself."""
+    dimension: int = 0
+    lineality: tuple = ()
+    vertices: tuple = ()
+    rays: tuple = ()
+    cells: tuple = ()
+    multiplicities: tuple = ()
+    empty: bool = True
+    # How to draw it: initform's arguments and document, kept out of
+    # comparisons and the repr.
+    _drawing: tuple = dataclasses.field(default=(), compare=False, repr=False)
+
+    def _repr_svg_(self):
+        """The picture of a set of the plane (initform --svg), or None."""
+        if not self._drawing:
+            return None
+        args, document = self._drawing
+        try:
+            return _run(args + ["--svg"], document)
+        except InputError:  # not a plane document: no picture
+            return None
+
+
+def _tropical_set(lines, drawing):
+    """A TropicalSet from the lines of one block."""
+    if lines == ["empty"]:
+        return TropicalSet(_drawing=drawing)
+    found = {"dimension": 0, "lineality": [], "vertex": [], "ray": [], "cell": [], "multiplicity": []}
+    for line in lines:
+        label, _, rest = line.partition(" ")
+        if label == "dimension":
+            found["dimension"] = int(rest)
+        elif label in ("lineality", "vertex", "ray"):
+            entries = [fractions.Fraction(x) for x in rest[1:-1].split(",")]
+            found[label].append(tuple(entries) if label == "vertex" else tuple(int(x) for x in entries))
+        elif label == "cell":
+            words = rest.split(" ")
+            multiplicity = None
+            if "multiplicity" in words:
+                multiplicity = int(words[-1])
+                words = words[:words.index("multiplicity")]
+            found["cell"].append(tuple(int(w) - 1 for w in words))
+            found["multiplicity"].append(multiplicity)
+        else:
+            raise InputError(f"initform printed a line it cannot have: {line!r}")
+    return TropicalSet(found["dimension"], tuple(found["lineality"]), tuple(found["vertex"]), tuple(found["ray"]),
+                       tuple(found["cell"]), tuple(found["multiplicity"]), False, drawing)
+
+
+def _tropical_switches(rule, valuation):
+    return ["--lenient"] + _rule(rule, TROPICAL_RULES) + _valuation(valuation)
+
+
+def tropical_hypersurfaces(polys, gens=None, rule="max", valuation=None):
+    """Each polynomial's tropical hypersurface, a TropicalSet: the weights
+    where its initial form keeps two or more terms. rule "max" (the
+    textbook initial form) or "min"; valuation a prime P for the
+    hypersurface over Q_P."""
+    switches = _tropical_switches(rule, valuation)
+    basis = _Basis(polys, gens)
+    out = _run(["--tropical"] + switches, basis.document).splitlines()
+    starts = [k for k, line in enumerate(out) if line.startswith("polynomial ")] + [len(out)]
+    head = basis.document[:basis.document.index(b"]{") + 2]
+    texts = basis.document[len(head):-1].split(b",")
+    return [_tropical_set(out[a + 1:b], (["--tropical"] + switches, head + texts[k] + b"}"))
+            for k, (a, b) in enumerate(zip(starts, starts[1:]))]
+
+
+def prevariety(polys, gens=None, rule="max", valuation=None):
+    """The tropical prevariety of the polynomials, a TropicalSet: the
+    intersection of their hypersurfaces with the cells of their common
+    refinement (see tropical_hypersurfaces for rule and valuation)."""
+    switches = _tropical_switches(rule, valuation)
+    basis = _Basis(polys, gens)
+    return _tropical_set(_run(["--prevariety"] + switches, basis.document).splitlines(),
+                         (["--prevariety"] + switches, basis.document))
