@@ -25,6 +25,69 @@ def singular(script, env):
                           env=env)
 
 
+def tropical_script(binary, r):
+    """Singular statements that print "tropical" and 1 for each tropical
+    call whose list holds the numbers of the binary's block: the README's
+    examples and random lists in 3 variables."""
+    def block(args, document):
+        out = subprocess.run([binary] + args, input=document.encode(), capture_output=True, check=True).stdout.decode()
+        return out.splitlines()
+
+    def conditions(name, lines):
+        """The conditions that the list `name` holds the block `lines`."""
+        if lines == ["empty"]:
+            return [f"{name}[1] == -1", f"size({name}[5]) == 0"]
+        vertices = [l[8:-1].split(",") for l in lines if l.startswith("vertex ")]
+        rays = [l[5:-1].split(",") for l in lines if l.startswith("ray ")]
+        cells = [l.split()[1:] for l in lines if l.startswith("cell ")]
+        got = [f"{name}[1] == {lines[0].split()[1]}", f"size({name}[3]) == {len(vertices)}",
+               f"size({name}[5]) == {len(cells)}"]
+        for i, v in enumerate(vertices, 1):
+            got += [f"{name}[3][{i}][{j}] == number({x.split('/')[0]})" +
+                    (f"/{x.split('/')[1]}" if "/" in x else "") for j, x in enumerate(v, 1)]
+        for i, v in enumerate(rays, 1):
+            got += [f"{name}[4][{i}, {j}] == {x}" for j, x in enumerate(v, 1)]
+        for i, c in enumerate(cells, 1):
+            ids = c[:c.index("multiplicity")] if "multiplicity" in c else c
+            got.append(f"{name}[5][{i}] == intvec({','.join(ids)})")
+            got.append(f"{name}[6][{i}] == {c[-1] if 'multiplicity' in c else 0}")
+        return got
+
+    script = []
+
+    def case(ring, call, args, document, per_polynomial):
+        lines = block(args, document)
+        script.append(f"{ring} list T = {call};")
+        if per_polynomial:
+            starts = [k for k, l in enumerate(lines) if l.startswith("polynomial ")] + [len(lines)]
+            conds = sum((conditions(f"T[{k + 1}]", lines[a + 1:b]) for k, (a, b) in enumerate(zip(starts, starts[1:]))),
+                        [f"size(T) == {len(starts) - 1}"])
+        else:
+            conds = conditions("T", lines)
+        script.append("int ok = 1; " + " ".join(f"if (!({c})) {{ ok = 0; }}" for c in conds) + ' "tropical"; ok;')
+        script.append("kill T, ok;")
+
+    case("ring tl = 0, (x,y), dp;", "list(initformHypersurface(x+y+1))", ["--tropical", "--max"], "Q[x,y]{x+y+1}", True)
+    case("ring tc = 0, (x,y), dp;", 'list(initformHypersurface(x2+y2+2x+2y+4, "min", 2))',
+         ["--tropical", "--min", "--valuation", "2"], "Q[x,y]{x^2+y^2+2*x+2*y+4}", True)
+    case("ring t4 = 0, (x1,x2,x3,x4), dp;",
+         "initformPrevariety(ideal(x1+x2+x3+x4, x1*x2+x2*x3+x3*x4+x4*x1, x1*x2*x3+x2*x3*x4+x3*x4*x1+x4*x1*x2, "
+         "x1*x2*x3*x4-1))",
+         ["--prevariety", "--max"], "Q[a,b,c,d]{a+b+c+d,a*b+b*c+c*d+d*a,a*b*c+b*c*d+c*d*a+d*a*b,a*b*c*d-1}", False)
+    for trial in range(8):
+        polys = ["+".join(f"{r.randint(-5, 5) or 1}*x^{r.randint(0, 3)}*y^{r.randint(0, 3)}*z^{r.randint(0, 3)}"
+                          for _ in range(r.randint(2, 4))) for _ in range(r.randint(1, 3))]
+        rule, prime = r.choice(["max", "min"]), r.choice(["", "2", "3"])
+        args = ["--" + rule] + (["--valuation", prime] if prime else [])
+        extra = f', "{rule}"' + (f", {prime}" if prime else "")
+        ring = f"ring tr{trial} = 0, (x,y,z), dp;"
+        ideal = "ideal(" + ",".join(polys) + ")"
+        document = "Q[x,y,z]{" + ",".join(polys) + "}"
+        case(ring, f"initformHypersurfaces({ideal}{extra})", ["--tropical"] + args, document, True)
+        case(ring, f"initformPrevariety({ideal}{extra})", ["--prevariety"] + args, document, False)
+    return script, 3 + 16
+
+
 def main():
     binary, data = sys.argv[1], sys.argv[2]
     why = missing(["Singular"], data)
@@ -68,11 +131,14 @@ def main():
                'nextWeight(K, "(1,1,10)", "(1/2,1,20)") == "(1/2,1,20)";',
                "ring c40 = 0, (x(1..40)), lp; ideal Ch; for (k = 1; k < 40; k++) { Ch[k] = x(k)-x(k+1)^2; }",
                "list CC = groebnerCone(Ch); CC[1] == 40 and ncols(CC[5]) == 40;"]
+    tropical, calls = tropical_script(binary, r)
+    script += tropical
     run = singular("\n".join(script), env)
     out = run.stdout.split()
     checks = {"agree": out[out.index("agree") + 1] == "300" if "agree" in out else False,
               "single calls, cone and walk": out.count("1") >= 6 and "0" not in out[out.index("agree") + 2:],
-              "short restored": "short" in out and out[out.index("short") + 1] == "1"}
+              "short restored": "short" in out and out[out.index("short") + 1] == "1",
+              "tropical calls hold the blocks": [out[k + 1] for k, w in enumerate(out) if w == "tropical"] == ["1"] * calls}
     # Errors stop the call with initform's message.
     for call, message in [('initialForms(J, intvec(1,2,3));', "Dimension of standard input"),
                           ('nextWeight(G, intvec(1,2,3), intvec(1,1));', "Dimension of standard input"),
@@ -85,7 +151,11 @@ def main():
                           (f'initialForms(J, intvec(1,1), "max", "2; touch {marker}");', "must be a prime"),
                           ('initialFormsMany(J, list(intvec(1,1)), "bogus");', "the rule must be"),
                           ('groebnerCone(G, "minimum");', "the rule must be"),
-                          ('nextWeight(G, intvec(2,1), intvec(1,1), "minimum");', "the rule must be")]:
+                          ('nextWeight(G, intvec(2,1), intvec(1,1), "minimum");', "the rule must be"),
+                          ('initformPrevariety(J, "largest");', "the rule must be"),
+                          ('initformHypersurfaces(J, "classic");', "the rule must be"),
+                          ('initformHypersurface(x+2, "min", 4);', "Valuation '4' is not a prime"),
+                          (f'initformPrevariety(J, "min", "2; touch {marker}");', "must be a prime")]:
         ring = "ring s = 0, (x,y), dp; ideal J = x+y; ideal G = x-y2;"
         got = singular(f'LIB "{os.path.abspath(LIBRARY)}"; {ring} {call}', env)
         checks[message] = message in got.stdout + got.stderr
