@@ -5,11 +5,13 @@ newPackage(
     Date => "December 9, 2026",
     Headline => "initial forms, Groebner cones and walk steps with the initform filter",
     Authors => {{Name => "initform's developers"}},
+    PackageExports => {"Polyhedra"},
     DebuggingMode => false
     )
 
 export {"initialForms", "groebnerCone", "nextWeight", "Rule", "Valuation",
-    "Dimension", "Equations", "Lineality", "Facets", "Interior"}
+    "Dimension", "Equations", "Lineality", "Facets", "Interior",
+    "tropicalHypersurface", "tropicalPrevariety", "Polyhedral", "Cells", "Multiplicities"}
 
 -- The initform binary: the environment variable INITFORM, or else on PATH.
 initformBinary = () -> (path := getenv "INITFORM"; if path == "" then "initform" else path)
@@ -161,6 +163,68 @@ nextWeight(List, List, List) := o -> (L, w, target) -> (
     args := shellQuote weightText w | " --toward " | shellQuote weightText target | coneRuleSwitch o.Rule;
     vectorOf first lines runInitform(L, args, {}))
 nextWeight(Ideal, List, List) := o -> (I, w, target) -> nextWeight(polynomialsOf I, w, target, o)
+
+-- The rule of the tropical sets: the largest degree, or the smallest.
+tropicalRuleSwitch = rule -> (
+    if rule === "max" then " --max" else if rule === "min" then " --min"
+    else error "initform: Rule must be \"max\" or \"min\"")
+
+-- The blocks of a --tropical answer (after each "polynomial K" line), or
+-- the one block of --prevariety: each a List of lines.
+blocksOf = out -> (
+    ls := lines out;
+    starts := positions(ls, l -> match("^polynomial ", l));
+    if #starts == 0 then return {ls};
+    apply(#starts, k -> ls_{starts#k + 1 .. (if k + 1 < #starts then starts#(k + 1) - 1 else #ls - 1)}))
+
+-- The columns of a matrix over ZZ (or QQ) in ambient dimension n.
+columnsMatrix = (n, vectors) -> (
+    if #vectors == 0 then map(ZZ^n, ZZ^0, 0) else transpose matrix vectors)
+
+-- One block in the caller's coordinates: Polyhedral, a Fan (no valuation)
+-- or a PolyhedralComplex (with one); Cells, the maximal cells as {vertices,
+-- rays} in the block's order; Multiplicities, beside them (null where a cell
+-- has none). An empty set is null.
+tropicalSetOf = (n, block, valued) -> (
+    if block == {"empty"} then return null;
+    labelled := label -> apply(select(block, l -> match("^" | label | " ", l)), vectorOf);
+    vs := labelled "vertex";
+    rs := labelled "ray";
+    cells := apply(select(block, l -> match("^cell ", l)), l -> (
+        words := drop(separate(" ", l), 1);
+        m := position(words, w -> w == "multiplicity");
+        ids := apply(if m === null then words else take(words, m), digitsValue);
+        {apply(select(ids, i -> i <= #vs), i -> i - 1), apply(select(ids, i -> i > #vs), i -> i - 1 - #vs),
+         if m === null then null else digitsValue words#(m + 1)}));
+    L := columnsMatrix(n, labelled "lineality");
+    R := columnsMatrix(n, rs);
+    set := if valued then polyhedralComplex(
+               if #vs == 0 then map(QQ^n, QQ^0, 0) else transpose matrix apply(vs, v -> apply(v, x -> x / 1)),
+               R, L, apply(cells, c -> {c#0, c#1}))
+           else fan(R, L, apply(cells, c -> c#1));
+    hashTable {
+        Polyhedral => set,
+        Cells => apply(cells, c -> {vs_(c#0), rs_(c#1)}),
+        Multiplicities => apply(cells, c -> c#2)})
+
+-- Runs --tropical or --prevariety on the polynomials of L: its blocks.
+tropicalBlocks = (mode, L, o) -> (
+    args := mode | tropicalRuleSwitch o.Rule | valuationSwitch o.Valuation;
+    apply(blocksOf runInitform(L, args, {}), b -> tropicalSetOf(numgens ring first L, b, o.Valuation =!= null)))
+
+tropicalHypersurface = method(Options => {Rule => "max", Valuation => null})
+tropicalHypersurface List := o -> L -> (
+    L = polynomialsOf L;
+    if #L == 0 then {} else tropicalBlocks("--tropical", L, o))
+tropicalHypersurface Ideal := o -> I -> tropicalHypersurface(polynomialsOf I, o)
+tropicalHypersurface RingElement := o -> f -> first tropicalHypersurface({f}, o)
+
+tropicalPrevariety = method(Options => {Rule => "max", Valuation => null})
+tropicalPrevariety List := o -> L -> (
+    L = polynomialsOf L;
+    if #L == 0 then error "initform: the prevariety of no polynomials";
+    first tropicalBlocks("--prevariety", L, o))
+tropicalPrevariety Ideal := o -> I -> tropicalPrevariety(polynomialsOf I, o)
 
 beginDocumentation()
 
@@ -325,4 +389,127 @@ TEST ///
     -- A target within the cone comes back as given; vectors of any size.
     assert(nextWeight({y^2-x, z^3-x}, {1,1,10}, {1/2,1,20}) == {1/2,1,20});
     assert(nextWeight({y^2-x, z^3-x}, {1,1,10}, {10000000000,1,1}) == {2222222222,1111111111,11111111109});
+///
+
+doc ///
+    Key
+        tropicalHypersurface
+        (tropicalHypersurface, RingElement)
+        (tropicalHypersurface, List)
+        (tropicalHypersurface, Ideal)
+        [tropicalHypersurface, Rule]
+        [tropicalHypersurface, Valuation]
+        Polyhedral
+        Cells
+        Multiplicities
+    Headline
+        the tropical hypersurface of a polynomial, or of each of a list
+    Usage
+        tropicalHypersurface f
+        tropicalHypersurface L
+    Inputs
+        f:RingElement
+        L:List
+            of RingElements, or an Ideal (its generators)
+        Rule => String
+            "max" (the textbook initial form) or "min"
+        Valuation => ZZ
+            a prime p: the hypersurface over the p-adic numbers
+    Outputs
+        :HashTable
+            the weights where the initial form of f keeps two or more terms:
+            Polyhedral, a @TO Fan@ (without a valuation) or a
+            @TO PolyhedralComplex@ (with one), in the ring's coordinates;
+            Cells, its maximal cells as @TT "{vertices, rays}"@ in initform's
+            order; Multiplicities, their multiplicities in that order. The
+            hypersurface of a monomial is empty: null. For L, a List of them.
+    Description
+        Example
+            R = QQ[x,y];
+            T = tropicalHypersurface(x+y+1);
+            rays T#Polyhedral
+            T#Multiplicities
+            C = tropicalHypersurface(x^2+y^2+2*x+2*y+4, Valuation => 2, Rule => "min");
+            vertices C#Polyhedral
+            C#Multiplicities
+///
+
+doc ///
+    Key
+        tropicalPrevariety
+        (tropicalPrevariety, List)
+        (tropicalPrevariety, Ideal)
+        [tropicalPrevariety, Rule]
+        [tropicalPrevariety, Valuation]
+    Headline
+        the tropical prevariety of polynomials
+    Usage
+        tropicalPrevariety L
+    Inputs
+        L:List
+            of RingElements, or an Ideal (its generators)
+        Rule => String
+            "max" or "min"
+        Valuation => ZZ
+            a prime p
+    Outputs
+        :HashTable
+            the intersection of the hypersurfaces with the cells of their
+            common refinement, as for @TO tropicalHypersurface@ (its
+            Multiplicities are null); null when it is empty
+    Description
+        Example
+            R = QQ[a,b,c,d];
+            P = tropicalPrevariety {a+b+c+d, a*b+b*c+c*d+d*a, a*b*c+b*c*d+c*d*a+d*a*b, a*b*c*d-1};
+            rays P#Polyhedral
+            P#Cells
+///
+
+TEST ///
+    -- The README's examples, as Polyhedra's objects.
+    R = QQ[x,y];
+    T = tropicalHypersurface(x+y+1);
+    assert(isWellDefined T#Polyhedral and T#Multiplicities == {1,1,1});
+    assert(set entries transpose rays T#Polyhedral === set {{-1,0},{0,-1},{1,1}});
+    C = tropicalHypersurface(x^2+y^2+2*x+2*y+4, Valuation => 2, Rule => "min");
+    assert(isWellDefined C#Polyhedral and C#Multiplicities == {2,2,2});
+    assert(entries vertices C#Polyhedral == {{1},{1}});
+    assert(tropicalHypersurface(x*y) === null);
+    assert(#tropicalHypersurface({x+y, x*y+1, x}) == 3);
+    S = QQ[a,b,c,d];
+    P = tropicalPrevariety {a+b+c+d, a*b+b*c+c*d+d*a, a*b*c+b*c*d+c*d*a+d*a*b, a*b*c*d-1};
+    assert(isWellDefined P#Polyhedral and P#Multiplicities == {null, null});
+    assert(set entries transpose rays P#Polyhedral === set {{-1,1,-1,1},{1,-1,1,-1}});
+///
+
+TEST ///
+    -- Polyhedra's maximal cones and polyhedra are the block's cells, as sets of vectors.
+    R = QQ[x,y,z];
+    L = {x^2*y+3*y*z^2-z^3+x, y^2-x*z+2};
+    coneSets = T -> (
+        M := rays T#Polyhedral;
+        set apply(maxCones T#Polyhedral, c -> set apply(c, i -> entries M_i)));
+    cellSets = T -> set apply(T#Cells, c -> set c#1);
+    scan(tropicalHypersurface L, T -> assert(isWellDefined T#Polyhedral and coneSets T === cellSets T));
+    P = tropicalPrevariety(L, Rule => "min");
+    assert(isWellDefined P#Polyhedral and coneSets P === cellSets P);
+    V = tropicalPrevariety(L, Valuation => 3);
+    assert(isWellDefined V#Polyhedral);
+    qq := v -> apply(v, x -> x / 1);  -- Polyhedra's vertices are rationals
+    polyhedra := set apply(maxPolyhedra V#Polyhedral, c -> (
+        set(apply(c#0, i -> qq entries (vertices V#Polyhedral)_i) | apply(c#1, i -> entries (rays V#Polyhedral)_i))));
+    assert(polyhedra === set apply(V#Cells, c -> set(apply(c#0, qq) | c#1)));
+///
+
+TEST ///
+    -- Rules and primes are checked; initform's own messages end the call.
+    R = QQ[x,y];
+    marker := temporaryFileName();
+    assert(try (tropicalHypersurface(x+y, Rule => "largest"); false) else true);
+    assert(try (tropicalHypersurface(x+y, Rule => "classic"); false) else true);
+    assert(try (tropicalPrevariety({x+y}, Valuation => 4); false) else true);
+    assert(try (tropicalPrevariety({x+y}, Valuation => "2; touch " | marker); false) else true);
+    assert(not fileExists marker);
+    S = QQ[v0, symbol1];
+    assert(#((tropicalHypersurface(v0 + symbol1 + 1))#Cells) == 3);
 ///
