@@ -495,10 +495,10 @@ TEST ///
     assert(isWellDefined P#Polyhedral and coneSets P === cellSets P);
     V = tropicalPrevariety(L, Valuation => 3);
     assert(isWellDefined V#Polyhedral);
-    qq := v -> apply(v, x -> x / 1);  -- Polyhedra's vertices are rationals
+    qq := v -> apply(v, x -> x / 1);  -- Polyhedra's vectors are rationals
     polyhedra := set apply(maxPolyhedra V#Polyhedral, c -> (
-        set(apply(c#0, i -> qq entries (vertices V#Polyhedral)_i) | apply(c#1, i -> entries (rays V#Polyhedral)_i))));
-    assert(polyhedra === set apply(V#Cells, c -> set(apply(c#0, qq) | c#1)));
+        set(apply(c#0, i -> {qq entries (vertices V#Polyhedral)_i}) | apply(c#1, i -> qq entries (rays V#Polyhedral)_i))));
+    assert(polyhedra === set apply(V#Cells, c -> set(apply(c#0, v -> {qq v}) | apply(c#1, qq))));
 ///
 
 TEST ///
