@@ -510,6 +510,9 @@ TEST ///
     assert(try (tropicalPrevariety({x+y}, Valuation => 4); false) else true);
     assert(try (tropicalPrevariety({x+y}, Valuation => "2; touch " | marker); false) else true);
     assert(not fileExists marker);
-    S = QQ[v0, symbol1];
-    assert(#((tropicalHypersurface(v0 + symbol1 + 1))#Cells) == 3);
+    -- Variables named like the stand-ins, and like the language's own words.
+    S = QQ[v0, getSymbol "run", getSymbol "then"];
+    T = tropicalHypersurface(S_0 + S_1 + S_2^2);
+    assert(#T#Cells == 3 and T#Multiplicities == {1, 1, 1});
+    assert(set apply(T#Cells, c -> c#1) === set {{{-5, 4, 2}}, {{1, 1, -4}}, {{4, -5, 2}}});
 ///
