@@ -294,9 +294,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         checkValuationScaling(args, *s.valuation.value, input, output);
     }
     // The properties are those of one vector over a document.
-    // A vector with an action, or with a switch only the prevariety takes.
+    // A vector with an action, or with a switch only the tropical sets take.
     const bool refused = s.tropicalLater || s.prevarietyLater || s.coneLater || s.weightsLater || s.mergeLater ||
-                         s.threads || s.part;
+                         s.threads || s.part || s.svg;
     if (s.action != Options::Action::OneVector || refused || s.toward || s.valuation || (s.largest && s.smallest)) return 0;
     if (s.exact && staysWithin31Bits(argLine, input)) checkModesAgree(s, args[0], input, output, status);
     if (status == 0 && !s.largest && !s.smallest && !s.lenient) checkLargestAgrees(args, argLine, s, input, output);
