@@ -273,51 +273,52 @@ struct Note {
     std::string text;
 };
 
-// The shapes of one complex drawn in a panel, in a group of their own;
-// notes beside them are collected for drawing outside the panel.
-void drawShapes(Svg& out, const PlotFrame& f, const std::vector<Shape>& shapes, std::string_view id, std::string_view colour,
-                double width, std::string_view marker, bool labelPoints, std::vector<Note>& notes) {
-    out.put("<g id=\"").put(id).put("\" stroke=\"").put(colour).put("\" fill=\"").put(colour).put("\" stroke-width=\"");
-    out.num(width / f.scale(), f.decimals + 1).put("\" stroke-linecap=\"round\">\n");
-    const auto noteBeside = [&](Pt a, Pt b, const std::optional<mpz_class>& m) {
-        if (!m || *m <= 1) return;
-        const Pt pa = f.pixel(a);
-        const Pt pb = f.pixel(b);
-        const double dx = pb.x - pa.x;
-        const double dy = pb.y - pa.y;
-        const double length = std::max(std::hypot(dx, dy), 1e-9);
-        notes.push_back({{(pa.x + pb.x) / 2 - dy / length * 9, (pa.y + pb.y) / 2 + dx / length * 9 + 4}, m->get_str()});
-    };
-    for (const Shape& s : shapes) {
-        const Pt a = toPt(s.at);
-        switch (s.kind) {
-            case Shape::Kind::Plane:
-                out.put("<rect class=\"plane\" x=\"").num(f.x0, f.decimals).put("\" y=\"").num(-(f.y0 + f.side), f.decimals);
-                out.put("\" width=\"").num(f.side, f.decimals).put("\" height=\"").num(f.side, f.decimals);
-                out.put("\" fill-opacity=\"0.15\" stroke=\"none\"/>\n");
-                break;
-            case Shape::Kind::Segment:
-                segment(out, f, "segment", a, toPt(s.other), {});
-                noteBeside(a, toPt(s.other), s.multiplicity);
-                break;
-            case Shape::Kind::Ray: {
-                const Pt end = leaving(f, a, s.dir);
-                segment(out, f, "ray", a, end, marker);
-                noteBeside(a, end, s.multiplicity);
-                break;
-            }
-            case Shape::Kind::Line: {
-                const Pt end = leaving(f, a, s.dir);
-                segment(out, f, "line", a, end, marker);
-                segment(out, f, "line", a, leaving(f, a, {-s.dir.x, -s.dir.y}), marker);
-                noteBeside(a, end, s.multiplicity);
-                break;
-            }
-            case Shape::Kind::Point:
-                break;
+// A shape's multiplicity above 1, beside the piece of it from a to b.
+void noteBeside(const PlotFrame& f, Pt a, Pt b, const std::optional<mpz_class>& m, std::vector<Note>& notes) {
+    if (!m || *m <= 1) return;
+    const Pt pa = f.pixel(a);
+    const Pt pb = f.pixel(b);
+    const double dx = pb.x - pa.x;
+    const double dy = pb.y - pa.y;
+    const double length = std::max(std::hypot(dx, dy), 1e-9);
+    notes.push_back({{(pa.x + pb.x) / 2 - dy / length * 9, (pa.y + pb.y) / 2 + dx / length * 9 + 4}, m->get_str()});
+}
+
+// One shape's lines (a point has none), cut at the frame.
+void drawShape(Svg& out, const PlotFrame& f, const Shape& s, std::string_view marker, std::vector<Note>& notes) {
+    const Pt a = toPt(s.at);
+    switch (s.kind) {
+        case Shape::Kind::Plane:
+            out.put("<rect class=\"plane\" x=\"").num(f.x0, f.decimals).put("\" y=\"").num(-(f.y0 + f.side), f.decimals);
+            out.put("\" width=\"").num(f.side, f.decimals).put("\" height=\"").num(f.side, f.decimals);
+            out.put("\" fill-opacity=\"0.15\" stroke=\"none\"/>\n");
+            break;
+        case Shape::Kind::Segment:
+            segment(out, f, "segment", a, toPt(s.other), {});
+            noteBeside(f, a, toPt(s.other), s.multiplicity, notes);
+            break;
+        case Shape::Kind::Ray: {
+            const Pt end = leaving(f, a, s.dir);
+            segment(out, f, "ray", a, end, marker);
+            noteBeside(f, a, end, s.multiplicity, notes);
+            break;
         }
+        case Shape::Kind::Line: {
+            const Pt end = leaving(f, a, s.dir);
+            segment(out, f, "line", a, end, marker);
+            segment(out, f, "line", a, leaving(f, a, {-s.dir.x, -s.dir.y}), marker);
+            noteBeside(f, a, end, s.multiplicity, notes);
+            break;
+        }
+        case Shape::Kind::Point:
+            break;
     }
-    // Each vertex once; a line's point is no vertex but in the prevariety.
+}
+
+// The dots of the shapes' vertices, each once (a line's point is none,
+// but in a prevariety), and a prevariety's points labelled.
+void drawVertices(Svg& out, const PlotFrame& f, const std::vector<Shape>& shapes, bool labelPoints,
+                  std::vector<Note>& notes) {
     std::vector<Exact> vertices;
     for (const Shape& s : shapes) {
         if (s.kind == Shape::Kind::Plane || (s.kind == Shape::Kind::Line && !labelPoints)) continue;
@@ -333,6 +334,17 @@ void drawShapes(Svg& out, const PlotFrame& f, const std::vector<Shape>& shapes, 
             notes.push_back({{p.x + 12, p.y - 10}, "(" + s.at.first.get_str() + ", " + s.at.second.get_str() + ")"});
         }
     }
+}
+
+
+// The shapes of one complex drawn in a panel, in a group of their own;
+// notes beside them are collected for drawing outside the panel.
+void drawShapes(Svg& out, const PlotFrame& f, const std::vector<Shape>& shapes, std::string_view id, std::string_view colour,
+                double width, std::string_view marker, bool labelPoints, std::vector<Note>& notes) {
+    out.put("<g id=\"").put(id).put("\" stroke=\"").put(colour).put("\" fill=\"").put(colour).put("\" stroke-width=\"");
+    out.num(width / f.scale(), f.decimals + 1).put("\" stroke-linecap=\"round\">\n");
+    for (const Shape& s : shapes) drawShape(out, f, s, marker, notes);
+    drawVertices(out, f, shapes, labelPoints, notes);
     out.put("</g>\n");
 }
 
