@@ -88,8 +88,8 @@ public:
         : onto_(onto), n_(n), fan_(fan) {
         std::vector<bool> pivot(n, false);
         for (const IntVector& l : lineality) {
-            pivot[static_cast<std::size_t>(std::find_if(l.begin(), l.end(), [](const mpz_class& x) { return sgn(x) != 0; }) -
-                                           l.begin())] = true;
+            const auto lead = std::find_if(l.begin(), l.end(), [](const mpz_class& x) { return sgn(x) != 0; });
+            pivot[static_cast<std::size_t>(lead - l.begin())] = true;
         }
         for (std::size_t k = 0; k < n; ++k) {
             if (!pivot[k]) kept_.push_back(k);
