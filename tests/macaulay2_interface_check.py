@@ -14,6 +14,7 @@ import subprocess
 import sys
 
 from skips import blank_tmpdir, left_behind, missing, skip
+from systems import random_xyz_list
 
 BASES = ["katsura3-monic-singular.txt", "katsura5-lex-q.txt", "cyclic6-dp-q.txt"]
 PACKAGE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "interfaces", "macaulay2", "Initform.m2")
@@ -88,8 +89,7 @@ def main():
     program.append('R = QQ[x,y,z]; showSet = T -> if T === null then print "null" else '
                    '(print toString T#Cells; print toString T#Multiplicities);')
     for trial in range(6):
-        polys = ["+".join(f"{r.randint(-5, 5) or 1}*x^{r.randint(0, 3)}*y^{r.randint(0, 3)}*z^{r.randint(0, 3)}"
-                          for _ in range(r.randint(2, 4))) for _ in range(r.randint(1, 3))]
+        polys = random_xyz_list(r)
         rule, prime = r.choice(["max", "min"]), r.choice([None, 2, 3])
         args = ["--" + rule] + ([] if prime is None else ["--valuation", str(prime)])
         options = f'Rule => "{rule}"' + ("" if prime is None else f", Valuation => {prime}")

@@ -9,13 +9,14 @@ parallel).
 usage: prevariety_walks_check.py INITFORM [--count 60]
 """
 import argparse
-import itertools
 import os
 import random
 import shutil
 import subprocess
 import sys
 import tempfile
+
+from systems import cyclic, grassmannian
 
 
 def run(initform, args, doc):
@@ -34,20 +35,6 @@ def random_document(rng):
             terms.append(c + ("*" + mon if mon else ""))
         polys.append("+".join(terms).replace("+-", "-"))
     return "Q[" + ",".join(names) + "]{" + ",".join(polys) + "}"
-
-
-def cyclic(n):
-    xs = [f"x{i}" for i in range(1, n + 1)]
-    polys = ["+".join("*".join(xs[(s + j) % n] for j in range(k)) for s in range(n)) for k in range(1, n)]
-    return "Q[" + ",".join(xs) + "]{" + ",".join(polys + ["*".join(xs) + "-1"]) + "}"
-
-
-def grassmannian(n):
-    """The three-term Plücker relations of Gr(2,n)."""
-    p = lambda a, b: f"p{a}_{b}"
-    relations = [f"{p(i, j)}*{p(k, l)}-{p(i, k)}*{p(j, l)}+{p(i, l)}*{p(j, k)}"
-                 for i, j, k, l in itertools.combinations(range(1, n + 1), 4)]
-    return "Q[" + ",".join(p(a, b) for a, b in itertools.combinations(range(1, n + 1), 2)) + "]{" + ",".join(relations) + "}"
 
 
 def main():

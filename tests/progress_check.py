@@ -6,7 +6,6 @@ empty. Standard output is the same either way.
 
 usage: progress_check.py INITFORM
 """
-import itertools
 import os
 import pty
 import re
@@ -14,13 +13,7 @@ import select
 import subprocess
 import sys
 
-
-def grassmannian(n):
-    """The three-term Plucker relations of Gr(2,n): a walk of some seconds for n = 8."""
-    p = lambda a, b: f"p{a}_{b}"
-    relations = [f"{p(i, j)}*{p(k, l)}-{p(i, k)}*{p(j, l)}+{p(i, l)}*{p(j, k)}"
-                 for i, j, k, l in itertools.combinations(range(1, n + 1), 4)]
-    return "Q[" + ",".join(p(a, b) for a, b in itertools.combinations(range(1, n + 1), 2)) + "]{" + ",".join(relations) + "}"
+from systems import grassmannian
 
 
 def on_terminal(command, doc):

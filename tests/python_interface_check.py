@@ -15,6 +15,8 @@ import subprocess
 import sys
 import tempfile
 
+from systems import block_lines, random_xyz_list
+
 BASES = ["katsura3-monic-singular.txt", "katsura5-lex-q.txt", "cyclic6-dp-q.txt"]
 
 
@@ -79,12 +81,6 @@ def check_hostile(initform, check, sympy):
     shutil.rmtree(scratch, ignore_errors=True)
 
 
-def block_of(binary, args, document):
-    """The binary's own block lines for a document, without the interface."""
-    out = subprocess.run([binary] + args, input=document.encode(), capture_output=True, check=True).stdout.decode()
-    return out.splitlines()
-
-
 def as_block(t):
     """A TropicalSet written back as the lines of its block."""
     if t.empty:
@@ -112,17 +108,16 @@ def check_tropical(initform, binary, check, sympy):
     check("a plane set draws itself", "<svg" in line._repr_svg_() and cyclic4._repr_svg_() is None)
     r = random.Random(42)
     for trial in range(12):
-        polys = ["+".join(f"{r.randint(-5, 5) or 1}*x^{r.randint(0, 3)}*y^{r.randint(0, 3)}*z^{r.randint(0, 3)}"
-                          for _ in range(r.randint(2, 4))) for _ in range(r.randint(1, 3))]
+        polys = random_xyz_list(r)
         rule, valuation = r.choice(["max", "min"]), r.choice([None, 2, 3])
         args = ["--" + rule] + ([] if valuation is None else ["--valuation", str(valuation)])
         document = "Q[x,y,z]{" + ",".join(polys) + "}"
-        lines = block_of(binary, ["--tropical"] + args, document)
+        lines = block_lines(binary, ["--tropical"] + args, document)
         sets = initform.tropical_hypersurfaces(polys, "xyz", rule=rule, valuation=valuation)
         check(f"hypersurfaces of {polys}", sum((["polynomial " + str(k + 1)] + as_block(t) for k, t in enumerate(sets)),
                                                []) == lines)
         both = initform.prevariety(polys, "xyz", rule=rule, valuation=valuation)
-        check(f"prevariety of {polys}", as_block(both) == block_of(binary, ["--prevariety"] + args, document))
+        check(f"prevariety of {polys}", as_block(both) == block_lines(binary, ["--prevariety"] + args, document))
     if sympy is not None:
         # SymPy polynomials over symbols out of alphabetical order come back in the caller's coordinates.
         b, a = sympy.symbols("b a")

@@ -15,6 +15,7 @@ import subprocess
 import sys
 
 from skips import blank_tmpdir, left_behind, missing, skip
+from systems import block_lines, random_xyz_list
 
 BASES = [("katsura3-monic-singular.txt", "dp"), ("katsura5-lex-q.txt", "lp"), ("cyclic6-dp-q.txt", "dp")]
 LIBRARY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "interfaces", "singular", "initform.lib")
@@ -29,10 +30,6 @@ def tropical_script(binary, r):
     """Singular statements that print "tropical" and 1 for each tropical
     call whose list holds the numbers of the binary's block: the README's
     examples and random lists in 3 variables."""
-    def block(args, document):
-        out = subprocess.run([binary] + args, input=document.encode(), capture_output=True, check=True).stdout.decode()
-        return out.splitlines()
-
     def conditions(name, lines):
         """The conditions that the list `name` holds the block `lines`."""
         if lines == ["empty"]:
@@ -56,7 +53,7 @@ def tropical_script(binary, r):
     script = []
 
     def case(ring, call, args, document, per_polynomial):
-        lines = block(args, document)
+        lines = block_lines(binary, args, document)
         script.append(f"{ring} list T = {call};")
         if per_polynomial:
             starts = [k for k, l in enumerate(lines) if l.startswith("polynomial ")] + [len(lines)]
@@ -75,8 +72,7 @@ def tropical_script(binary, r):
          "x1*x2*x3*x4-1))",
          ["--prevariety", "--max"], "Q[a,b,c,d]{a+b+c+d,a*b+b*c+c*d+d*a,a*b*c+b*c*d+c*d*a+d*a*b,a*b*c*d-1}", False)
     for trial in range(8):
-        polys = ["+".join(f"{r.randint(-5, 5) or 1}*x^{r.randint(0, 3)}*y^{r.randint(0, 3)}*z^{r.randint(0, 3)}"
-                          for _ in range(r.randint(2, 4))) for _ in range(r.randint(1, 3))]
+        polys = random_xyz_list(r)
         rule, prime = r.choice(["max", "min"]), r.choice(["", "2", "3"])
         args = ["--" + rule] + (["--valuation", prime] if prime else [])
         extra = f', "{rule}"' + (f", {prime}" if prime else "")
