@@ -438,7 +438,11 @@ void subdivision(Svg& out, const PlaneDrawing::Curve& c, std::size_t k, double l
         out.put("</g>\n");
     }
     out.put("<g class=\"dual\" stroke=\"").put(colourOf(k)).put("\" stroke-width=\"").num(2 / f.scale(), 4).put("\">\n");
-    for (const auto& [i, j] : c.duals) {
+    // In the order of their terms, not the order the hull found them in.
+    std::vector<std::pair<std::size_t, std::size_t>> duals;
+    for (const auto& [i, j] : c.duals) duals.emplace_back(std::min(i, j), std::max(i, j));
+    std::sort(duals.begin(), duals.end());
+    for (const auto& [i, j] : duals) {
         out.put("<line class=\"edge\" x1=\"").put(c.support[i].first.get_str()).put("\" y1=\"");
         out.put(mpz_class(-c.support[i].second).get_str()).put("\" x2=\"").put(c.support[j].first.get_str());
         out.put("\" y2=\"").put(mpz_class(-c.support[j].second).get_str()).put("\"/>\n");
