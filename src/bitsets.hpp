@@ -32,14 +32,6 @@ inline bool isSubset(ConstBitSpan a, ConstBitSpan b) {
     return true;
 }
 
-// Whether the numbers in both a and b are all in c.
-inline bool meetWithin(ConstBitSpan a, ConstBitSpan b, ConstBitSpan c) {
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if ((a[i] & b[i] & ~c[i]) != 0) return false;
-    }
-    return true;
-}
-
 // The number of numbers in the set.
 inline std::size_t memberCount(ConstBitSpan s) {
     std::size_t count = 0;

@@ -2,7 +2,10 @@
 // few operations that differ (checked products, gcds) are overloads.
 #include "incremental.hpp"
 
+#include <algorithm>
+#include <iterator>
 #include <numeric>
+#include <ranges>
 
 namespace initform {
 
@@ -116,22 +119,44 @@ void IncrementalCone<Integer>::cutLine(std::size_t line, std::span<const Integer
     ++added_;
 }
 
+// Sets of up to this many words are read whole by the adjacency test.
+constexpr std::size_t kDenseWords = 4;
+
 // No line crosses: the rays on the hyperplane stay, those on the right side
 // stay unless it is an equation, and adjacent pairs across it meet on it.
 template <class Integer>
 void IncrementalCone<Integer>::cutRays(std::span<const Integer> row, bool equal) {
     std::vector<Integer>& values = spare_.values;
     std::vector<std::size_t>& below = spare_.below;  // the rays on the wrong side
-    std::vector<Integer>& keptRays = spare_.rays;
+    std::vector<Integer>& keptRays = spare_.rays;  // the new rays
     std::vector<std::uint64_t>& keptTight = spare_.tight;
     for (std::size_t r = 0; r < rayCount(); ++r) values.push_back(dotOf(row, ray(r)));
     for (std::size_t q = 0; q < values.size(); ++q) {
         if (signOf(values[q]) < 0) below.push_back(q);
     }
+    // Each ray below's words that hold constraints: a pair need read no
+    // other word, which pays when the constraints fill many words and a ray
+    // lies on few of them (the terms of a hull with a vertex on all). Sets
+    // of a few words are read whole.
+    std::vector<std::size_t>& words = spare_.words;
+    std::vector<std::size_t>& wordsFrom = spare_.wordsFrom;
+    if (words_ > kDenseWords) {
+        for (const std::size_t q : below) {
+            wordsFrom.push_back(words.size());
+            for (std::size_t w = 0; w < words_; ++w) {
+                if (tight(q)[w] != 0) words.push_back(w);
+            }
+        }
+        wordsFrom.push_back(words.size());
+    }
     for (std::size_t p = 0; p < values.size(); ++p) {
         if (signOf(values[p]) <= 0) continue;
-        for (const std::size_t q : below) {
-            if (!adjacent(p, q)) continue;
+        for (std::size_t b = 0; b < below.size(); ++b) {
+            const std::size_t q = below[b];
+            const bool meets = words_ > kDenseWords
+                                   ? adjacent(p, q, std::span<const std::size_t>{words.data() + wordsFrom[b], words.data() + wordsFrom[b + 1]})
+                                   : adjacent(p, q, std::views::iota(std::size_t{0}, words_));
+            if (!meets) continue;
             const std::size_t k = keptRays.size() / d_;
             keptRays.resize(keptRays.size() + d_);
             combine<Integer>(ray(p), values[p], ray(q), values[q], slot(keptRays, k, d_));
@@ -141,15 +166,24 @@ void IncrementalCone<Integer>::cutRays(std::span<const Integer> row, bool equal)
             insert(on, added_);
         }
     }
+    // The rays that stay keep their places, moved down over those that go;
+    // the new rays follow them.
+    std::size_t kept = 0;
     for (std::size_t r = 0; r < values.size(); ++r) {
         const int side = signOf(values[r]);
         if (side < 0 || (side > 0 && equal)) continue;
-        keptRays.insert(keptRays.end(), ray(r).begin(), ray(r).end());
-        keptTight.insert(keptTight.end(), tight(r).begin(), tight(r).end());
-        if (side == 0) insert(slot(keptTight, keptTight.size() / words_ - 1, words_), added_);
+        if (kept != r) {
+            const std::span<Integer> from = slot(rays_, r, d_);
+            std::move(from.begin(), from.end(), slot(rays_, kept, d_).begin());
+            std::copy(tight(r).begin(), tight(r).end(), slot(tight_, kept, words_).begin());
+        }
+        if (side == 0) insert(slot(tight_, kept, words_), added_);
+        ++kept;
     }
-    rays_.swap(keptRays);
-    tight_.swap(keptTight);
+    rays_.resize(kept * d_);
+    tight_.resize(kept * words_);
+    std::move(keptRays.begin(), keptRays.end(), std::back_inserter(rays_));
+    tight_.insert(tight_.end(), keptTight.begin(), keptTight.end());
     spare_.clear();
     ++added_;
 }
@@ -167,14 +201,21 @@ bool IncrementalCone<Integer>::satisfies(std::span<const Integer> row, bool equa
 }
 
 template <class Integer>
-bool IncrementalCone<Integer>::adjacent(std::size_t p, std::size_t q) const {
+template <class Words>
+bool IncrementalCone<Integer>::adjacent(std::size_t p, std::size_t q, const Words& qWords) const {
     // Two rays span a face of dimension 2 beyond the lineality space only if
-    // they share at least d - 2 - lines constraints.
+    // they share at least d - 2 - lines constraints. Only the words where q
+    // has constraints are read, so that a pair costs what q's few
+    // constraints cost, not the number of constraints added.
     std::size_t common = 0;
-    for (std::size_t w = 0; w < words_; ++w) common += static_cast<std::size_t>(__builtin_popcountll(tight(p)[w] & tight(q)[w]));
+    for (const std::size_t w : qWords) common += static_cast<std::size_t>(__builtin_popcountll(tight(p)[w] & tight(q)[w]));
     if (common + 2 + lineCount() < d_) return false;
     for (std::size_t t = 0; t < rayCount(); ++t) {
-        if (t != p && t != q && meetWithin(tight(p), tight(q), tight(t))) return false;
+        if (t == p || t == q) continue;
+        const bool within = std::ranges::all_of(qWords, [&](std::size_t w) {
+            return (tight(p)[w] & tight(q)[w] & ~tight(t)[w]) == 0;
+        });
+        if (within) return false;
     }
     return true;
 }

@@ -6,8 +6,11 @@
 // each pair of adjacent rays across the hyperplane gives a new ray on it.
 // Two rays are adjacent when no third ray lies on every constraint both lie
 // on (a pair whose common constraints are too few to meet in an edge is
-// no pair, which is told at once). The cones of the tropical sets are
-// small and their numbers tiny, so
+// no pair, which is told at once); when the constraints fill many words,
+// a pair reads only the words where the ray below has some, so that a
+// hull of many terms, each ray on few of them, costs what its rays' sets
+// hold. The rays that stay keep their places. The cones of the tropical
+// sets are small and their numbers tiny, so
 // the entries are machine words, checked: a result that does not fit
 // throws Overflow, and the caller starts again with GMP integers. Vectors
 // and sets lie in one block each, so that a copy of a cone, made for every
@@ -74,7 +77,10 @@ public:
 private:
     void cutLine(std::size_t line, std::span<const Integer> row, bool equal);
     void cutRays(std::span<const Integer> row, bool equal);
-    bool adjacent(std::size_t p, std::size_t q) const;
+    // Whether rays p and q span a 2-face, reading only the words of q's set
+    // that qWords lists.
+    template <class Words>
+    bool adjacent(std::size_t p, std::size_t q, const Words& qWords) const;
 
     std::size_t d_;
     std::size_t words_;          // of each ray's set
@@ -89,11 +95,15 @@ private:
         std::vector<std::size_t> below;
         std::vector<Integer> rays;
         std::vector<std::uint64_t> tight;
+        std::vector<std::size_t> words;      // the words of the rays below that hold constraints
+        std::vector<std::size_t> wordsFrom;  // where each ray below's words begin
         void clear() {
             values.clear();
             below.clear();
             rays.clear();
             tight.clear();
+            words.clear();
+            wordsFrom.clear();
         }
     };
     Spare spare_;
