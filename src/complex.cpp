@@ -15,13 +15,6 @@ namespace {
 bool lessQ(const QVector& a, const QVector& b) { return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end()); }
 bool lessZ(const IntVector& a, const IntVector& b) { return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end()); }
 
-template <class V, class Less>
-std::vector<V> sortedUnique(std::vector<V> v, Less less) {
-    std::sort(v.begin(), v.end(), less);
-    v.erase(std::unique(v.begin(), v.end()), v.end());
-    return v;
-}
-
 // The vectors sorted, repeats removed, and the number (from `first`) each
 // position of the list now has.
 template <class V, class Less>
@@ -112,7 +105,7 @@ void writeLine(Writer& w, std::string_view label, const IntVector& v) {
     w.lineEnd();
 }
 
-void writeComplex(Writer& w, const PolyhedralComplex& c) {
+void writeComplex(Writer& w, PolyhedralComplex c) {
     if (c.cells.empty()) {
         w.put("empty");
         w.lineEnd();
@@ -120,15 +113,18 @@ void writeComplex(Writer& w, const PolyhedralComplex& c) {
     }
     const auto [vertices, vertexNumber] = numbered(c.vertices, lessQ, 1);
     const auto [rays, rayNumber] = numbered(c.rays, lessZ, 1 + vertices.size());
-    // Each cell as the numbers of its vertices and rays; the cells sorted.
-    std::vector<std::pair<std::vector<std::size_t>, const Cell*>> cells;
-    for (const Cell& cell : c.cells) {
-        std::vector<std::size_t> ids;
-        for (const std::size_t v : cell.vertices) ids.push_back(vertexNumber[v]);
+    // Each cell's numbers written over its own lists (so that the block is
+    // not held twice), vertices' and rays' in its first; the cells sorted.
+    for (Cell& cell : c.cells) {
+        std::vector<std::size_t>& ids = cell.vertices;
+        for (std::size_t& v : ids) v = vertexNumber[v];
+        ids.reserve(ids.size() + cell.rays.size());
         for (const std::size_t r : cell.rays) ids.push_back(rayNumber[r]);
-        cells.emplace_back(sortedUnique(std::move(ids), std::less<>()), &cell);
+        std::vector<std::size_t>().swap(cell.rays);
+        std::sort(ids.begin(), ids.end());
+        ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
     }
-    std::sort(cells.begin(), cells.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::sort(c.cells.begin(), c.cells.end(), [](const Cell& a, const Cell& b) { return a.vertices < b.vertices; });
     w.put("dimension ");
     w.put(std::to_string(c.dimension));
     w.lineEnd();
@@ -139,15 +135,15 @@ void writeComplex(Writer& w, const PolyhedralComplex& c) {
         w.lineEnd();
     }
     for (const IntVector* r : rays) writeLine(w, "ray", *r);
-    for (const auto& [ids, cell] : cells) {
+    for (const Cell& cell : c.cells) {
         w.put("cell");
-        for (const std::size_t id : ids) {
+        for (const std::size_t id : cell.vertices) {
             w.put(' ');
             w.put(std::to_string(id));
         }
-        if (cell->multiplicity) {
+        if (cell.multiplicity) {
             w.put(" multiplicity ");
-            w.put(cell->multiplicity->get_str());
+            w.put(cell.multiplicity->get_str());
         }
         w.lineEnd();
     }

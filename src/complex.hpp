@@ -61,7 +61,8 @@ void writeVector(Writer& w, const QVector& v);
 void writeLine(Writer& w, std::string_view label, const IntVector& v);
 
 // Writes the complex's block: "empty", or its dimension, lineality, vertex,
-// ray and cell lines.
-void writeComplex(Writer& w, const PolyhedralComplex& c);
+// ray and cell lines. The complex is used up: its cells become the lines'
+// numbers.
+void writeComplex(Writer& w, PolyhedralComplex c);
 
 }  // namespace initform

@@ -177,7 +177,7 @@ int answerMerge(const Options& o, const InputSource& in, Diagnostics& diag) {
     PolyhedralComplex c = m.cells.empty() ? PolyhedralComplex{} : maximalOf(m.cells);
     c.dimension = m.dimension;
     c.lineality = m.lineality.value_or(std::vector<IntVector>{});
-    writeComplex(diag.out, c);
+    writeComplex(diag.out, std::move(c));
     diag.out.flush();
     return diag.out.ok() ? 0 : 1;
 }

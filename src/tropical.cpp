@@ -241,7 +241,7 @@ int answerPrevariety(const Options& o, const std::optional<Prime>& prime, const 
     if (o.svg) {
         diag.out.put(pictureOf(o, r, *d, polynomials, texts, std::move(c)));
     } else {
-        writeComplex(diag.out, c);
+        writeComplex(diag.out, std::move(c));
     }
     diag.out.flush();
     return diag.out.ok() ? 0 : 1;
