@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "complex.hpp"
@@ -72,6 +73,45 @@ TEST(IncrementalCone, KeepsTheExtremeRays) {
     for (const auto& row : rows) {
         EXPECT_EQ(generatorsOf<std::int64_t>(row.d, row.constraints), row.generators) << row.name;
         EXPECT_EQ(generatorsOf<mpz_class>(row.d, row.constraints), row.generators) << row.name;
+    }
+}
+
+// The cone {x : (1, i, i^2)·x >= 0, i < 300} has a ray for each edge of the
+// polygon of the points (i, i^2): consecutive points, and the first with
+// the last. Its constraints fill five words, where a pair of rays reads
+// only the words the ray below lies on.
+TEST(IncrementalCone, FindsTheEdgesOfAPolygonOfManyCorners) {
+    constexpr long kCorners = 300;
+    const struct {
+        const char* name;
+        long (*corner)(long k);  // the corner added k-th
+    } rows[] = {
+        {"in order", [](long k) { return k; }},
+        {"backwards", [](long k) { return kCorners - 1 - k; }},
+        {"by sevens", [](long k) { return k * 7 % kCorners; }},
+    };
+    for (const auto& row : rows) {
+        IncrementalCone<std::int64_t> cone(3, kCorners);
+        for (long k = 0; k < kCorners; ++k) {
+            const long i = row.corner(k);
+            const std::vector<std::int64_t> constraint{1, i, i * i};
+            cone.add(constraint, false);
+        }
+        std::vector<std::pair<long, long>> edges;
+        for (std::size_t r = 0; r < cone.rayCount(); ++r) {
+            std::vector<long> on;
+            for (long k = 0; k < kCorners; ++k) {
+                if (has(cone.tight(r), static_cast<std::size_t>(k))) on.push_back(row.corner(k));
+            }
+            std::sort(on.begin(), on.end());
+            ASSERT_EQ(on.size(), 2u) << row.name;
+            edges.emplace_back(on[0], on[1]);
+        }
+        std::sort(edges.begin(), edges.end());
+        std::vector<std::pair<long, long>> expected{{0, kCorners - 1}};
+        for (long i = 0; i + 1 < kCorners; ++i) expected.emplace_back(i, i + 1);
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(edges, expected) << row.name;
     }
 }
 
