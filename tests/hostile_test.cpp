@@ -223,14 +223,15 @@ TEST(Hostile, GrowthStaysInBounds) {
         {"prevariety_of_a_chain_of_100", {"--prevariety"}, [] { return binomialChain(100); }, 5},
         {"tropical_binomial_in_800_variables", {"--tropical"}, [] { return "Q[" + names(800) + "]{v0+v1}"; }, 5},
         // Then every pair of rays across a new term read every term's word
-        // and the rays that stayed were copied: t^3 / 64 (34 s at 10 000).
-        {"tropical_8000_terms_on_a_parabola", {"--tropical"},
+        // and the rays that stayed were copied: t^3 / 64 (34 s at 10 000,
+        // now 1.2 s, and about 7 s under the sanitizers).
+        {"tropical_10000_terms_on_a_parabola", {"--tropical"},
          [] {
              std::string doc = "Q[x,y]{1";
-             for (std::size_t i = 1; i < 8000; ++i) doc += "+x^" + std::to_string(i) + "*y^" + std::to_string(i * i);
+             for (std::size_t i = 1; i < 10000; ++i) doc += "+x^" + std::to_string(i) + "*y^" + std::to_string(i * i);
              return doc + "}";
          },
-         5},
+         20},
         {"tropical_5000_lines_and_5000_monomials", {"--tropical"},
          [] { return "Q[x,y]{" + repeat("x+y+1,", 5000) + repeat("x,", 4999) + "x}"; }, 2},
     };
