@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <iterator>
 #include <numeric>
-#include <ranges>
 
 namespace initform {
 
@@ -119,8 +118,28 @@ void IncrementalCone<Integer>::cutLine(std::size_t line, std::span<const Integer
     ++added_;
 }
 
+namespace {
+
 // Sets of up to this many words are read whole by the adjacency test.
 constexpr std::size_t kDenseWords = 4;
+
+// The words 0 .. n - 1 of a set, every one, as a range of their numbers.
+struct AllWords {
+    struct Iterator {
+        std::size_t k;
+        std::size_t operator*() const { return k; }
+        Iterator& operator++() {
+            ++k;
+            return *this;
+        }
+        bool operator!=(const Iterator& o) const { return k != o.k; }
+    };
+    std::size_t n;
+    Iterator begin() const { return {0}; }
+    Iterator end() const { return {n}; }
+};
+
+}  // namespace
 
 // No line crosses: the rays on the hyperplane stay, those on the right side
 // stay unless it is an equation, and adjacent pairs across it meet on it.
@@ -155,7 +174,7 @@ void IncrementalCone<Integer>::cutRays(std::span<const Integer> row, bool equal)
             const std::size_t q = below[b];
             const bool meets = words_ > kDenseWords
                                    ? adjacent(p, q, std::span<const std::size_t>{words.data() + wordsFrom[b], words.data() + wordsFrom[b + 1]})
-                                   : adjacent(p, q, std::views::iota(std::size_t{0}, words_));
+                                   : adjacent(p, q, AllWords{words_});
             if (!meets) continue;
             const std::size_t k = keptRays.size() / d_;
             keptRays.resize(keptRays.size() + d_);
@@ -212,9 +231,13 @@ bool IncrementalCone<Integer>::adjacent(std::size_t p, std::size_t q, const Word
     if (common + 2 + lineCount() < d_) return false;
     for (std::size_t t = 0; t < rayCount(); ++t) {
         if (t == p || t == q) continue;
-        const bool within = std::ranges::all_of(qWords, [&](std::size_t w) {
-            return (tight(p)[w] & tight(q)[w] & ~tight(t)[w]) == 0;
-        });
+        bool within = true;
+        for (const std::size_t w : qWords) {
+            if ((tight(p)[w] & tight(q)[w] & ~tight(t)[w]) != 0) {
+                within = false;
+                break;
+            }
+        }
         if (within) return false;
     }
     return true;
