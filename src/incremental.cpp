@@ -147,8 +147,8 @@ template <class Integer>
 void IncrementalCone<Integer>::cutRays(std::span<const Integer> row, bool equal) {
     std::vector<Integer>& values = spare_.values;
     std::vector<std::size_t>& below = spare_.below;  // the rays on the wrong side
-    std::vector<Integer>& keptRays = spare_.rays;  // the new rays
-    std::vector<std::uint64_t>& keptTight = spare_.tight;
+    std::vector<Integer>& newRays = spare_.rays;  // the rays made on the hyperplane
+    std::vector<std::uint64_t>& newTight = spare_.tight;
     for (std::size_t r = 0; r < rayCount(); ++r) values.push_back(dotOf(row, ray(r)));
     for (std::size_t q = 0; q < values.size(); ++q) {
         if (signOf(values[q]) < 0) below.push_back(q);
@@ -176,11 +176,11 @@ void IncrementalCone<Integer>::cutRays(std::span<const Integer> row, bool equal)
                                    ? adjacent(p, q, std::span<const std::size_t>{words.data() + wordsFrom[b], words.data() + wordsFrom[b + 1]})
                                    : adjacent(p, q, AllWords{words_});
             if (!meets) continue;
-            const std::size_t k = keptRays.size() / d_;
-            keptRays.resize(keptRays.size() + d_);
-            combine<Integer>(ray(p), values[p], ray(q), values[q], slot(keptRays, k, d_));
-            keptTight.resize(keptTight.size() + words_);
-            const BitSpan on = slot(keptTight, k, words_);
+            const std::size_t k = newRays.size() / d_;
+            newRays.resize(newRays.size() + d_);
+            combine<Integer>(ray(p), values[p], ray(q), values[q], slot(newRays, k, d_));
+            newTight.resize(newTight.size() + words_);
+            const BitSpan on = slot(newTight, k, words_);
             for (std::size_t w = 0; w < words_; ++w) on[w] = tight(p)[w] & tight(q)[w];
             insert(on, added_);
         }
@@ -201,8 +201,8 @@ void IncrementalCone<Integer>::cutRays(std::span<const Integer> row, bool equal)
     }
     rays_.resize(kept * d_);
     tight_.resize(kept * words_);
-    std::move(keptRays.begin(), keptRays.end(), std::back_inserter(rays_));
-    tight_.insert(tight_.end(), keptTight.begin(), keptTight.end());
+    std::move(newRays.begin(), newRays.end(), std::back_inserter(rays_));
+    tight_.insert(tight_.end(), newTight.begin(), newTight.end());
     spare_.clear();
     ++added_;
 }
