@@ -73,6 +73,7 @@ Options parseOptions(std::span<const std::string_view> args) {
         o.coneLater = o.coneLater || a == "--cone";
         o.weightsLater = o.weightsLater || a == "--weights";
         o.mergeLater = o.mergeLater || a == "--merge";
+        o.vectorLater = o.vectorLater || (o.action != Options::Action::OneVector && a.starts_with('('));
         if (a == "--toward") takeValue(o.toward, a, k, target);
         if (a == "--valuation") takeValue(o.valuation, a, k, prime);
         if (a == "--threads") takeValue(o.threads, a, k, count);

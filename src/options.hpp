@@ -44,6 +44,9 @@ struct Options {
     bool coneLater = false;
     bool weightsLater = false;
     bool mergeLater = false;
+    // A weight vector ("(...)") after an action given first, where it
+    // clashes with the action as a vector given first does.
+    bool vectorLater = false;
     // The selection rule the switches ask for: with --valuation the
     // smallest degree unless --max asks for the largest.
     Selection rule() const { return largest ? kLargest : (smallest || valuation ? kSmallest : kClassic); }

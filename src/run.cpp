@@ -56,7 +56,9 @@ std::string actionClash(const Options& o) {
     for (const Named& a : kActions) {
         if (o.action == a.action || o.*a.later) named.push_back(a.name);
     }
-    if (o.action == Options::Action::OneVector && !named.empty()) return std::string("a weight vector and ") + named[0];
+    if ((o.action == Options::Action::OneVector || o.vectorLater) && !named.empty()) {
+        return std::string("a weight vector and ") + named[0];
+    }
     return named.size() >= 2 ? std::string(named[0]) + " and " + named[1] : std::string();
 }
 

@@ -430,6 +430,15 @@ const Row kRows[] = {
      "Bad input: a weight vector and --cone exclude each other\n", 1},
     {"vector_then_weights", {"(1,1)", "--weights", "/dev/null"}, "not read",
      "Bad input: a weight vector and --weights exclude each other\n", 1},
+    // The same pairs the other way round: the vector after the action.
+    {"tropical_then_vector", {"--tropical", "(1,1)"}, "not read",
+     "Bad input: a weight vector and --tropical exclude each other\n", 1},
+    {"prevariety_then_vector_late", {"--prevariety", "--lenient", "(1,1)"}, "not read",
+     "Bad input: a weight vector and --prevariety exclude each other\n", 1},
+    {"cone_then_vector", {"--cone", "--exact", "(1,1)"}, "not read",
+     "Bad input: a weight vector and --cone exclude each other\n", 1},
+    {"weights_then_vector", {"--weights", "/dev/null", "(1,1)"}, "not read",
+     "Bad input: a weight vector and --weights exclude each other\n", 1},
     // Pictures: of the plane alone, and of the tropical sets alone.
     {"svg_four_variables", {"--tropical", "--svg"}, "Q[x,y,z,w]{x+y}",
      "Bad input: --svg draws curves in 2 variables, or in 3 when every polynomial is homogeneous; the ring has 4\n", 1},
